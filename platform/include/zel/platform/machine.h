@@ -1,0 +1,218 @@
+#pragma once
+// The device side of the machine: the Configuration Manager device tree, SetupAPI
+// device-interface sets, device I/O and logical drives.
+//
+// The calls are thin and Win32-shaped on purpose, so the search logic reads like the
+// walk it performs. Two backends implement them: win32/ forwards to Windows, sim/
+// answers from a model machine (and counts every call and every open handle).
+// Nothing here throws; every handle is owned by a move-only RAII type.
+
+#include <cstddef>
+#include <cstdint>
+
+// Linkage of the backend's functions. The simulated machine is a shared library that
+// every module of a process links against, so they all see one machine: its build
+// defines ZEL_MACHINE_EXPORTS, its users ZEL_MACHINE_SHARED. The real backend is a
+// static library and needs neither.
+#if !defined(ZEL_MACHINE_API)
+#if defined(ZEL_MACHINE_EXPORTS) || defined(ZEL_MACHINE_SHARED)
+#if defined(_WIN32)
+#if defined(ZEL_MACHINE_EXPORTS)
+#define ZEL_MACHINE_API __declspec(dllexport)
+#else
+#define ZEL_MACHINE_API __declspec(dllimport)
+#endif
+#else
+#define ZEL_MACHINE_API __attribute__((visibility("default")))
+#endif
+#else
+#define ZEL_MACHINE_API
+#endif
+#endif
+
+namespace zel::platform {
+
+using DevInst = std::uint32_t;   // a device-node handle (DEVINST)
+using ConfigRet = std::uint32_t; // a Configuration Manager result (CONFIGRET)
+
+// Configuration Manager results the logic tells apart.
+inline constexpr ConfigRet kCrSuccess = 0x00;
+inline constexpr ConfigRet kCrInvalidDevNode = 0x05;
+inline constexpr ConfigRet kCrNoSuchDevNode = 0x0D;
+inline constexpr ConfigRet kCrFailure = 0x13;
+inline constexpr ConfigRet kCrBufferSmall = 0x1A;
+inline constexpr ConfigRet kCrNoSuchValue = 0x25;
+
+// Device-node registry property codes (CM_DRP_*).
+inline constexpr std::uint32_t kCmDrpDeviceDesc = 1;
+inline constexpr std::uint32_t kCmDrpHardwareId = 2;
+inline constexpr std::uint32_t kCmDrpService = 5;
+inline constexpr std::uint32_t kCmDrpClass = 8;
+inline constexpr std::uint32_t kCmDrpClassGuid = 9;
+inline constexpr std::uint32_t kCmDrpFriendlyName = 13;
+inline constexpr std::uint32_t kCmDrpPhysicalDeviceObjectName = 15;
+
+// Length of the buffer CM_Get_Device_IDA is given (MAX_PATH characters).
+inline constexpr std::uint32_t kDeviceIdBufferLength = 260;
+
+// Storage device types of STORAGE_DEVICE_NUMBER (FILE_DEVICE_*).
+inline constexpr std::uint32_t kFileDeviceCdRom = 2;
+inline constexpr std::uint32_t kFileDeviceDisk = 7;
+
+// GetDriveTypeA answers.
+inline constexpr std::uint32_t kDriveUnknown = 0;
+inline constexpr std::uint32_t kDriveNoRootDir = 1;
+inline constexpr std::uint32_t kDriveRemovable = 2;
+inline constexpr std::uint32_t kDriveFixed = 3;
+inline constexpr std::uint32_t kDriveRemote = 4;
+inline constexpr std::uint32_t kDriveCdRom = 5;
+inline constexpr std::uint32_t kDriveRamDisk = 6;
+
+inline constexpr std::uint32_t kIoctlStorageGetDeviceNumber = 0x002D1080;
+inline constexpr std::uint32_t kErrorNoMoreItems = 259;
+
+struct Guid {
+    std::uint32_t data1;
+    std::uint16_t data2;
+    std::uint16_t data3;
+    std::uint8_t data4[8];
+};
+static_assert(sizeof(Guid) == 16);
+
+constexpr bool operator==(const Guid& a, const Guid& b) {
+    if (a.data1 != b.data1 || a.data2 != b.data2 || a.data3 != b.data3) return false;
+    for (int i = 0; i < 8; ++i)
+        if (a.data4[i] != b.data4[i]) return false;
+    return true;
+}
+
+// Storage device-interface classes.
+inline constexpr Guid kGuidDevInterfaceDisk{
+    0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+inline constexpr Guid kGuidDevInterfaceCdRom{
+    0x53F56308, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+inline constexpr Guid kGuidDevInterfaceWriteOnceDisk{
+    0x53F5630C, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+
+// STORAGE_DEVICE_NUMBER, as IOCTL_STORAGE_GET_DEVICE_NUMBER returns it.
+struct StorageDeviceNumber {
+    std::uint32_t deviceType;
+    std::uint32_t deviceNumber;
+    std::uint32_t partitionNumber;
+};
+static_assert(sizeof(StorageDeviceNumber) == 12);
+static_assert(offsetof(StorageDeviceNumber, deviceType) == 0);
+static_assert(offsetof(StorageDeviceNumber, deviceNumber) == 4);
+static_assert(offsetof(StorageDeviceNumber, partitionNumber) == 8);
+
+constexpr bool operator==(const StorageDeviceNumber& a, const StorageDeviceNumber& b) {
+    return a.deviceType == b.deviceType && a.deviceNumber == b.deviceNumber &&
+           a.partitionNumber == b.partitionNumber;
+}
+
+// ---- Configuration Manager -------------------------------------------------------
+
+// CM_Locate_DevNodeA with no device ID and flags 0: the root of the device tree.
+ZEL_MACHINE_API ConfigRet cmLocateRoot(DevInst& root);
+ZEL_MACHINE_API ConfigRet cmGetChild(DevInst& child, DevInst node);
+ZEL_MACHINE_API ConfigRet cmGetSibling(DevInst& sibling, DevInst node);
+ZEL_MACHINE_API ConfigRet cmGetParent(DevInst& parent, DevInst node);
+
+// CM_Get_DevNode_Registry_PropertyA with no type request and flags 0. With a null
+// buffer it is the size query: `length` receives the bytes the property needs.
+ZEL_MACHINE_API ConfigRet cmGetDevNodeRegistryProperty(DevInst node, std::uint32_t property,
+                                                       void* buffer, std::uint32_t& length);
+
+// CM_Get_Device_IDA into `buffer` of `length` characters.
+ZEL_MACHINE_API ConfigRet cmGetDeviceId(DevInst node, char* buffer, std::uint32_t length);
+
+// ---- SetupAPI device-interface sets ----------------------------------------------
+
+// A device information set (HDEVINFO), destroyed with SetupDiDestroyDeviceInfoList.
+class ZEL_MACHINE_API DeviceInfoSet {
+public:
+    DeviceInfoSet() = default;
+    // SetupDiGetClassDevsA(class, no enumerator, no window, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE).
+    // Empty (false) when the set cannot be built.
+    static DeviceInfoSet presentInterfaces(const Guid& interfaceClass);
+
+    DeviceInfoSet(DeviceInfoSet&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+    DeviceInfoSet& operator=(DeviceInfoSet&& other) noexcept;
+    DeviceInfoSet(const DeviceInfoSet&) = delete;
+    DeviceInfoSet& operator=(const DeviceInfoSet&) = delete;
+    ~DeviceInfoSet() { reset(); }
+
+    explicit operator bool() const { return handle_ != nullptr; }
+    void* native() const { return handle_; }
+    void reset();
+
+private:
+    explicit DeviceInfoSet(void* handle) : handle_(handle) {}
+    void* handle_ = nullptr;
+};
+
+// SP_DEVICE_INTERFACE_DATA, kept opaque: only the backend reads it.
+struct alignas(8) DeviceInterfaceData {
+    unsigned char opaque[32]{};
+};
+
+enum class EnumResult { ok, noMoreItems, failed };
+
+// SetupDiEnumDeviceInterfaces(set, no device-info filter, class, index, &data).
+ZEL_MACHINE_API EnumResult setupEnumDeviceInterface(const DeviceInfoSet& set,
+                                                    const Guid& interfaceClass, std::uint32_t index,
+                                                    DeviceInterfaceData& data);
+
+// SetupDiEnumDeviceInfo(set, index, &info): the device-node handle of that element.
+ZEL_MACHINE_API bool setupEnumDeviceInfo(const DeviceInfoSet& set, std::uint32_t index,
+                                         DevInst& devInst);
+
+// SetupDiGetDeviceInterfaceDetailA with no detail buffer: the size the detail record
+// needs, and the device node the call reports in its device-info record.
+ZEL_MACHINE_API bool setupInterfaceDetailSize(const DeviceInfoSet& set,
+                                              const DeviceInterfaceData& data,
+                                              std::uint32_t& required, DevInst& owner);
+
+// SetupDiGetDeviceInterfaceDetailA into a record of `required` bytes; copies the device
+// path, zero-terminated, into `path` (`capacity` bytes; `required` always suffices).
+ZEL_MACHINE_API bool setupInterfaceDevicePath(const DeviceInfoSet& set,
+                                              const DeviceInterfaceData& data,
+                                              std::uint32_t required, char* path,
+                                              std::uint32_t capacity);
+
+// ---- Device I/O and logical drives -----------------------------------------------
+
+// A device opened with no access rights, for queries only (CloseHandle on release).
+class ZEL_MACHINE_API DeviceHandle {
+public:
+    DeviceHandle() = default;
+    // CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr).
+    static DeviceHandle openForQuery(const char* path);
+
+    DeviceHandle(DeviceHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+    DeviceHandle& operator=(DeviceHandle&& other) noexcept;
+    DeviceHandle(const DeviceHandle&) = delete;
+    DeviceHandle& operator=(const DeviceHandle&) = delete;
+    ~DeviceHandle() { reset(); }
+
+    explicit operator bool() const { return handle_ != nullptr; }
+    void* native() const { return handle_; }
+    void reset();
+
+private:
+    explicit DeviceHandle(void* handle) : handle_(handle) {}
+    void* handle_ = nullptr; // never INVALID_HANDLE_VALUE: the backend maps it to null
+};
+
+// DeviceIoControl(IOCTL_STORAGE_GET_DEVICE_NUMBER) with no input and a 12-byte output.
+// True when the call returned TRUE; `number` is written only then.
+ZEL_MACHINE_API bool queryStorageDeviceNumber(const DeviceHandle& device,
+                                              StorageDeviceNumber& number);
+
+// GetLogicalDrives: bit 0 is A:.
+ZEL_MACHINE_API std::uint32_t getLogicalDrives();
+
+// GetDriveTypeA on a root such as "D:".
+ZEL_MACHINE_API std::uint32_t getDriveType(const char* root);
+
+} // namespace zel::platform

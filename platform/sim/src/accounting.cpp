@@ -1,0 +1,67 @@
+// What tests ask of the machine's bookkeeping: call counts, fault rules, open handles.
+#include "guard.h"
+#include "state.h"
+
+#include <numeric>
+
+namespace zel::sim {
+
+const char* opName(Op op) noexcept {
+    switch (op) {
+    case Op::any: return "any";
+    case Op::cmLocateRoot: return "CM_Locate_DevNodeA";
+    case Op::cmGetChild: return "CM_Get_Child";
+    case Op::cmGetSibling: return "CM_Get_Sibling";
+    case Op::cmGetParent: return "CM_Get_Parent";
+    case Op::cmGetProperty: return "CM_Get_DevNode_Registry_PropertyA";
+    case Op::cmGetDeviceId: return "CM_Get_Device_IDA";
+    case Op::setupGetClassDevs: return "SetupDiGetClassDevsA";
+    case Op::setupEnumInterface: return "SetupDiEnumDeviceInterfaces";
+    case Op::setupEnumDeviceInfo: return "SetupDiEnumDeviceInfo";
+    case Op::setupInterfaceDetail: return "SetupDiGetDeviceInterfaceDetailA";
+    case Op::createFile: return "CreateFileA";
+    case Op::deviceIoControl: return "DeviceIoControl";
+    case Op::getLogicalDrives: return "GetLogicalDrives";
+    case Op::getDriveType: return "GetDriveTypeA";
+    case Op::count_: break;
+    }
+    return "?";
+}
+
+void addFault(Fault fault) noexcept {
+    detail::guardedVoid([&] {
+        detail::State& s = detail::state();
+        std::lock_guard lock(s.mutex);
+        s.faults.add(std::move(fault));
+    });
+}
+
+void clearFaults() noexcept {
+    detail::State& s = detail::state();
+    std::lock_guard lock(s.mutex);
+    s.faults.clear();
+}
+
+std::uint64_t calls(Op op) noexcept {
+    detail::State& s = detail::state();
+    std::lock_guard lock(s.mutex);
+    if (op == Op::any) return std::accumulate(s.calls.begin(), s.calls.end(), std::uint64_t{0});
+    const auto i = static_cast<std::size_t>(op);
+    return i < s.calls.size() ? s.calls[i] : 0;
+}
+
+std::uint64_t totalCalls() noexcept { return calls(Op::any); }
+
+void resetCalls() noexcept {
+    detail::State& s = detail::state();
+    std::lock_guard lock(s.mutex);
+    s.calls.fill(0);
+}
+
+HandleCounts openHandles() noexcept {
+    detail::State& s = detail::state();
+    std::lock_guard lock(s.mutex);
+    return s.handles;
+}
+
+} // namespace zel::sim

@@ -1,0 +1,24 @@
+#pragma once
+// Questions the backend asks of a machine model.
+
+#include <zel/sim/machine.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zel::sim::detail {
+
+// The node a device-node handle names, or -1 when the handle names none.
+int nodeIndex(const Machine& machine, DevInst devInst);
+
+// The nodes reachable from the root, root first, each before its children, children in
+// the order the system reports them: the order in which Windows enumerates devices.
+std::vector<int> preOrder(const Machine& machine);
+
+std::optional<InterfaceClass> classOfGuid(const platform::Guid& guid);
+
+// "{53f56307-b6bf-11d0-94f2-00a0c91efb8b}": the form device paths carry.
+std::string guidText(const platform::Guid& guid);
+
+} // namespace zel::sim::detail

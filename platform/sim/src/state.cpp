@@ -1,0 +1,68 @@
+// The installed machine: install, current, scoped replacement, and the machine a
+// process starts with.
+#include "state.h"
+
+#include "guard.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+
+namespace zel::sim {
+namespace detail {
+
+State& state() {
+    static State* const instance = new State;
+    return *instance;
+}
+
+Machine& machineLocked(State& s) {
+    if (!s.machine) {
+        // A demo or scenario names its machine file in the environment; a file that
+        // cannot be loaded is reported, and the built-in machine stands in.
+        const char* file = std::getenv("ZELSIM_MACHINE");
+        if (file != nullptr && *file != '\0') {
+            std::string error;
+            s.machine = loadMachineFile(file, error);
+            if (!s.machine)
+                std::fprintf(stderr, "ZelSim: %s; using the built-in machine\n", error.c_str());
+        }
+        if (!s.machine) s.machine = defaultMachine();
+    }
+    return *s.machine;
+}
+
+Call::Call(Op op) : state_(detail::state()), lock_(state_.mutex), op_(op) {
+    ++state_.calls[static_cast<std::size_t>(op)];
+}
+
+} // namespace detail
+
+void install(Machine machine) noexcept {
+    detail::guardedVoid([&] {
+        detail::State& s = detail::state();
+        std::lock_guard lock(s.mutex);
+        s.machine = std::move(machine);
+        s.calls.fill(0);
+        s.faults.clear();
+    });
+}
+
+const Machine& current() noexcept {
+    detail::State& s = detail::state();
+    std::lock_guard lock(s.mutex);
+    // Only allocation can fail here; an empty machine (no root) is then the answer.
+    detail::guardedVoid([&] { detail::machineLocked(s); });
+    if (!s.machine) s.machine.emplace();
+    return *s.machine;
+}
+
+ScopedMachine::ScopedMachine(Machine machine) {
+    detail::guardedVoid([&] { previous_ = current(); });
+    install(std::move(machine));
+}
+
+ScopedMachine::~ScopedMachine() { install(std::move(previous_)); }
+
+} // namespace zel::sim

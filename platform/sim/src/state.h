@@ -1,0 +1,49 @@
+#pragma once
+// The process's one simulated machine and everything counted about it, behind one lock:
+// the program's threads (the removal worker among them) all reach the same state.
+
+#include "faults.h"
+
+#include <zel/sim/machine.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string_view>
+
+namespace zel::sim::detail {
+
+struct State {
+    std::mutex mutex;
+    std::optional<Machine> machine; // empty until installed or first used
+    std::array<std::uint64_t, static_cast<std::size_t>(Op::count_)> calls{};
+    FaultRules faults;
+    HandleCounts handles;
+    std::uint64_t nextSetSerial = 1;
+};
+
+// Never destroyed, so handles released during static destruction still find it.
+State& state();
+
+// The installed machine, loading the start-up machine on first use. Caller holds the lock.
+Machine& machineLocked(State& s);
+
+// One platform call in progress: counted on construction, holds the lock throughout.
+class Call {
+public:
+    explicit Call(Op op);
+    Machine& machine() { return machineLocked(state_); }
+    State& state() { return state_; }
+    // Whether an injected fault makes this call fail. Asked exactly once per call, with
+    // the subject that fault rules match against.
+    bool fails(std::string_view subject) { return state_.faults.fires(op_, subject); }
+
+private:
+    State& state_;
+    std::unique_lock<std::mutex> lock_;
+    Op op_;
+};
+
+} // namespace zel::sim::detail

@@ -1,0 +1,43 @@
+#pragma once
+// ANSI text helpers for the search: case-insensitive comparisons as the Windows
+// C runtime makes them (ASCII letters only) and copies cut to fixed-size fields.
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace zel::search {
+
+inline char foldCase(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// True when `text` begins with `prefix`, ignoring case.
+inline bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (foldCase(text[i]) != foldCase(prefix[i])) return false;
+    return true;
+}
+
+inline bool equalsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && startsWithNoCase(a, b);
+}
+
+// Copies `text` into a field of N bytes as a zero-terminated string, cut to N - 1
+// bytes when longer; the bytes after the terminator are left as they were.
+template <std::size_t N>
+void copyToField(char (&field)[N], std::string_view text) {
+    const std::size_t length = text.size() < N - 1 ? text.size() : N - 1;
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
+
+// The same copy between two fields (the text ends at the source's terminator).
+template <std::size_t N, std::size_t M>
+void copyToField(char (&field)[N], const char (&source)[M]) {
+    copyToField(field, std::string_view(source, strnlen(source, M)));
+}
+
+} // namespace zel::search
