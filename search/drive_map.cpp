@@ -1,6 +1,6 @@
 #include "drive_map.h"
 
-#include "text.h"
+#include <zel/text.h>
 
 #include <cstdio>
 #include <cstring>

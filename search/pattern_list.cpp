@@ -2,7 +2,7 @@
 
 #include "device_tree.h"
 #include "hardware_ids.h"
-#include "text.h"
+#include <zel/text.h>
 
 namespace zel::search {
 

@@ -4,7 +4,7 @@
 #include "hardware_ids.h"
 #include "host_search.h"
 #include "pattern_list.h"
-#include "text.h"
+#include <zel/text.h>
 
 namespace zel::search {
 

@@ -23,6 +23,7 @@ protected:
         getDeviceList = reinterpret_cast<GetDeviceListFn>(library.symbol("GetDeviceList"));
         getHostList = reinterpret_cast<GetHostListFn>(library.symbol("GetHostList"));
         ASSERT_TRUE(initialization && getDeviceCount && getDeviceList && getHostList);
+        held = sim::openHandles().total(); // the library itself, a module handle
     }
 
     DeviceRecord device(std::int32_t index) {
@@ -46,6 +47,7 @@ protected:
     GetDeviceCountFn getDeviceCount = nullptr;
     GetDeviceListFn getDeviceList = nullptr;
     GetHostListFn getHostList = nullptr;
+    std::int64_t held = 0;
 };
 
 // Two disks and a DVD writer on a SATA card, the system disk on the board.
@@ -154,7 +156,7 @@ TEST_F(SearchLibrary, InjectedFailuresLoseOnlyWhatTheyTouchAndLeaveNothingOpen) 
         sim::addFault(c.fault);
         EXPECT_EQ(fullSearch(initialization, getDeviceList), c.expected)
             << sim::opName(c.fault.op) << " " << c.fault.subject;
-        EXPECT_EQ(sim::openHandles().total(), 0) << sim::opName(c.fault.op);
+        EXPECT_EQ(sim::openHandles().total(), held) << sim::opName(c.fault.op);
     }
 
     // Every single call of a whole search made to fail in turn.
@@ -167,7 +169,7 @@ TEST_F(SearchLibrary, InjectedFailuresLoseOnlyWhatTheyTouchAndLeaveNothingOpen) 
         sim::addFault({sim::Op::any, "", static_cast<std::uint32_t>(k), 1});
         const int found = fullSearch(initialization, getDeviceList);
         ASSERT_LE(found, 3) << "call " << k;
-        ASSERT_EQ(sim::openHandles().total(), 0) << "call " << k;
+        ASSERT_EQ(sim::openHandles().total(), held) << "call " << k;
     }
 }
 

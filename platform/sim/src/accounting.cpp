@@ -1,5 +1,7 @@
-// What tests ask of the machine's bookkeeping: call counts, fault rules, open handles.
+// What tests ask of the machine's bookkeeping: call counts, fault rules, open handles,
+// named mutexes.
 #include "guard.h"
+#include "model.h"
 #include "state.h"
 
 #include <numeric>
@@ -23,6 +25,21 @@ const char* opName(Op op) noexcept {
     case Op::deviceIoControl: return "DeviceIoControl";
     case Op::getLogicalDrives: return "GetLogicalDrives";
     case Op::getDriveType: return "GetDriveTypeA";
+    case Op::createFileForRead: return "CreateFileA(GENERIC_READ)";
+    case Op::findFirstFile: return "FindFirstFileA";
+    case Op::getCurrentDirectory: return "GetCurrentDirectoryA";
+    case Op::getWindowsDirectory: return "GetWindowsDirectoryA";
+    case Op::regOpenKey: return "RegOpenKeyExA";
+    case Op::regCreateKey: return "RegCreateKeyExA";
+    case Op::regEnumValue: return "RegEnumValueA";
+    case Op::regSetValue: return "RegSetValueExA";
+    case Op::createMutex: return "CreateMutexA";
+    case Op::releaseMutex: return "ReleaseMutex";
+    case Op::getVersion: return "GetVersionExA";
+    case Op::getUserDefaultLcid: return "GetUserDefaultLCID";
+    case Op::loadLibrary: return "LoadLibraryA";
+    case Op::getProcAddress: return "GetProcAddress";
+    case Op::loadString: return "LoadStringA";
     case Op::count_: break;
     }
     return "?";
@@ -56,12 +73,32 @@ void resetCalls() noexcept {
     detail::State& s = detail::state();
     std::lock_guard lock(s.mutex);
     s.calls.fill(0);
+    s.libraryLoads.clear();
+}
+
+std::vector<std::string> libraryLoads() noexcept {
+    return detail::guarded(std::vector<std::string>(), [] {
+        detail::State& s = detail::state();
+        std::lock_guard lock(s.mutex);
+        return s.libraryLoads;
+    });
 }
 
 HandleCounts openHandles() noexcept {
     detail::State& s = detail::state();
     std::lock_guard lock(s.mutex);
     return s.handles;
+}
+
+bool mutexExists(std::string_view name) noexcept {
+    return detail::guarded(false, [&] {
+        std::int32_t error = 0;
+        const std::optional<std::string> object = detail::mutexObjectName(name, error);
+        if (!object || object->empty()) return false;
+        detail::State& s = detail::state();
+        std::lock_guard lock(s.mutex);
+        return s.mutexNames.count(*object) != 0;
+    });
 }
 
 } // namespace zel::sim

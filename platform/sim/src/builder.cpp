@@ -1,6 +1,7 @@
 // The fluent machine builder.
 #include "guard.h"
 #include "model.h"
+#include "registry_model.h"
 #include "text.h"
 
 #include <string>
@@ -15,6 +16,12 @@ using platform::kFileDeviceCdRom;
 using platform::kFileDeviceDisk;
 
 std::string sz(const std::string& text) { return text + '\0'; }
+
+// A device object of the node that stands for the whole disk (its interfaces and
+// "\\.\PhysicalDrive<n>"), not one of its volumes.
+bool wholeDisk(const DeviceObject& d, int node) {
+    return d.owner == node && d.number.deviceType == kFileDeviceDisk && d.number.partitionNumber == 0;
+}
 
 // "\\?\<instance ID with '#' for '\'>#{class GUID}" in lower case, as Windows names a
 // device interface; a second interface of one class on one node gets a reference
@@ -32,6 +39,10 @@ std::string interfacePath(const Machine& machine, int index, InterfaceClass cls)
 }
 
 } // namespace
+
+Layout basicDiskLayout() noexcept {
+    return detail::guarded(Layout{}, [] { return Layout::mbr({0x07}); });
+}
 
 Node& NodeRef::node() { return builder_->machine_.nodes[index_]; }
 
@@ -106,12 +117,27 @@ NodeRef& NodeRef::disk(std::uint32_t number) {
         storageInterface(InterfaceClass::disk, n);
         builder_->machine_.devices.push_back(
             {"\\\\.\\PhysicalDrive" + std::to_string(number), n, true, true, index_});
+        layout(basicDiskLayout());
     });
     return *this;
 }
 
 NodeRef& NodeRef::cdrom(std::uint32_t number) {
     return storageInterface(InterfaceClass::cdrom, {kFileDeviceCdRom, number, 0});
+}
+
+NodeRef& NodeRef::layout(const Layout& layout) {
+    detail::guardedVoid([&] {
+        for (DeviceObject& d : builder_->machine_.devices)
+            if (wholeDisk(d, index_)) d.layout = layout;
+    });
+    return *this;
+}
+
+NodeRef& NodeRef::opensForRead(bool opens) {
+    for (DeviceObject& d : builder_->machine_.devices)
+        if (wholeDisk(d, index_)) d.opensForRead = opens;
+    return *this;
 }
 
 NodeRef& NodeRef::volume(char letter, std::optional<std::uint32_t> driveType) {
@@ -133,8 +159,20 @@ NodeRef& NodeRef::volume(char letter, std::optional<std::uint32_t> driveType) {
         const std::uint32_t type =
             driveType.value_or(number.deviceType == kFileDeviceCdRom ? kDriveCdRom : kDriveFixed);
         letter = detail::upper(letter);
-        m.volumes.push_back({letter, type, index_});
+        m.volumes.push_back({letter, type, index_, {}});
         m.devices.push_back({std::string("\\\\.\\") + letter + ':', number, true, true, index_});
+    });
+    return *this;
+}
+
+NodeRef& NodeRef::files(const std::vector<std::string>& names) {
+    detail::guardedVoid([&] {
+        auto& volumes = builder_->machine_.volumes;
+        for (auto v = volumes.rbegin(); v != volumes.rend(); ++v)
+            if (v->owner == index_) {
+                v->files.insert(v->files.end(), names.begin(), names.end());
+                break;
+            }
     });
     return *this;
 }
@@ -166,7 +204,7 @@ MachineBuilder& MachineBuilder::looseVolume(char letter, std::uint32_t driveType
                                             std::optional<StorageDeviceNumber> number) {
     detail::guardedVoid([&] {
         letter = detail::upper(letter);
-        machine_.volumes.push_back({letter, driveType, -1});
+        machine_.volumes.push_back({letter, driveType, -1, {}});
         // Without a number the volume opens but does not answer the device-number query,
         // as a network drive does.
         machine_.devices.push_back(
@@ -178,6 +216,70 @@ MachineBuilder& MachineBuilder::looseVolume(char letter, std::uint32_t driveType
 
 MachineBuilder& MachineBuilder::device(DeviceObject object) {
     detail::guardedVoid([&] { machine_.devices.push_back(std::move(object)); });
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::files(char letter, const std::vector<std::string>& names) {
+    detail::guardedVoid([&] {
+        for (Volume& v : machine_.volumes)
+            if (v.letter == detail::upper(letter)) v.files.insert(v.files.end(), names.begin(), names.end());
+    });
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::osVersion(std::uint32_t major, std::uint32_t minor, std::uint32_t build) {
+    machine_.system.version = {major, minor, build, platform::kVerPlatformWin32Nt};
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::userLcid(std::uint32_t lcid) {
+    machine_.system.lcid = lcid;
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::windowsDirectory(std::optional<std::string> path) {
+    detail::guardedVoid([&] { machine_.system.windowsDirectory = std::move(path); });
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::currentDirectory(std::optional<std::string> path) {
+    detail::guardedVoid([&] { machine_.system.currentDirectory = std::move(path); });
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::registryKey(platform::RegistryHive hive, const std::string& path) {
+    detail::guardedVoid([&] { detail::ensureKey(machine_.system.registry, hive, path); });
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::registryValue(platform::RegistryHive hive, const std::string& path,
+                                              const std::string& name, std::uint32_t type, const std::string& data) {
+    detail::guardedVoid([&] {
+        detail::writeValue(detail::ensureKey(machine_.system.registry, hive, path), name, type, data);
+    });
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::registryAccess(platform::RegistryHive hive, const std::string& path, bool readable,
+                                               bool writable) {
+    detail::guardedVoid([&] {
+        RegistryKeyData& key = detail::ensureKey(machine_.system.registry, hive, path);
+        key.readable = readable;
+        key.writable = writable;
+    });
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::library(const std::string& name, const std::vector<std::string>& missingExports) {
+    detail::guardedVoid([&] {
+        withoutLibrary(name);
+        machine_.system.libraries.push_back({name, missingExports});
+    });
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::withoutLibrary(const std::string& name) {
+    std::erase_if(machine_.system.libraries, [&](const LibraryFile& f) { return detail::equalNoCase(f.name, name); });
     return *this;
 }
 

@@ -1,6 +1,9 @@
 // The built-in machine: what the program runs on when no machine is given. A desktop
 // PC whose system disk and CD-ROM drive hang off the board's own IDE controller, with
 // an add-in Silicon Image SiI 3512 Serial ATA card carrying two disks and a DVD writer.
+// Every disk is a basic disk with one NTFS partition; Windows is installed on C: (its
+// directory C:\WINDOWS, boot.ini and pagefile.sys in the root), the program in
+// C:\Program Files\ZelSATA, which is also its current directory.
 //
 // tools/machines/default.json describes the same PC as a machine file; keep the two equal.
 #include "guard.h"
@@ -91,7 +94,8 @@ Machine build() {
          {"IDE\\DiskST3160023AS_____________________3.18____", "IDE\\ST3160023AS_____________________3.18____",
           "IDE\\DiskST3160023AS_____________________", "ST3160023AS_____________________3.18____", "GenDisk"},
          "ST3160023AS", "\\Device\\Ide\\IdeDeviceP0T0L0-3", 0)
-        .volume('C');
+        .volume('C')
+        .files({"boot.ini", "pagefile.sys"});
     NodeRef secondary = ide.child().instanceId("PCIIDE\\IDECHANNEL\\4&1F7DBC9F&0&1");
     ideChannel(secondary, "Secondary IDE Channel", "\\Device\\Ide\\IdePort1");
     cdrom(secondary.child().instanceId(

@@ -1,9 +1,6 @@
 // Device I/O and logical drives answered from the model.
-//
-// An open handle remembers only the path it opened: the device-number query looks the
-// object up again, so an object that went away or stopped answering since the open
-// fails the query, as a handle to a removed device does.
 #include "guard.h"
+#include "open_device.h"
 #include "state.h"
 #include "text.h"
 
@@ -17,12 +14,8 @@ using sim::Machine;
 using sim::Op;
 using sim::detail::Call;
 using sim::detail::guarded;
-
-struct OpenDevice {
-    std::string path;
-};
-
-const OpenDevice* openOf(const DeviceHandle& device) { return static_cast<const OpenDevice*>(device.native()); }
+using sim::detail::OpenDevice;
+using sim::detail::openOf;
 
 // The volume a root such as "D:" or "D:\" names, or null.
 const sim::Volume* volumeOf(const Machine& m, const char* root) {

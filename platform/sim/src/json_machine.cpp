@@ -4,11 +4,10 @@
 //
 // Errors name the place in the document as a JSON pointer ("/root/children/1/disk").
 #include "guard.h"
+#include "json_support.h"
 #include "text.h"
 
 #include <zel/sim/machine.h>
-
-#include <nlohmann/json.hpp>
 
 #include <fstream>
 #include <initializer_list>
@@ -21,72 +20,16 @@ namespace zel::sim {
 namespace {
 
 using nlohmann::json;
-
-struct LoadError {
-    std::string message;
-};
-
-[[noreturn]] void fail(const std::string& at, const std::string& what) {
-    throw LoadError{(at.empty() ? std::string("(document)") : at) + ": " + what};
-}
-
-std::string member(const std::string& at, std::string_view key) {
-    std::string out = at + "/";
-    for (char c : key) {
-        if (c == '~') out += "~0";
-        else if (c == '/') out += "~1";
-        else out += c;
-    }
-    return out;
-}
-
-std::string item(const std::string& at, std::size_t index) { return at + "/" + std::to_string(index); }
-
-const json& object(const json& j, const std::string& at, std::initializer_list<std::string_view> allowed) {
-    if (!j.is_object()) fail(at, "expected an object");
-    for (const auto& [key, value] : j.items()) {
-        bool known = key == "comment";
-        for (std::string_view a : allowed) known = known || key == a;
-        if (!known) fail(at, "unknown key \"" + key + "\"");
-    }
-    return j;
-}
-
-const json& array(const json& j, const std::string& at) {
-    if (!j.is_array()) fail(at, "expected an array");
-    return j;
-}
-
-std::string text(const json& j, const std::string& at) {
-    if (!j.is_string()) fail(at, "expected a string");
-    return j.get<std::string>();
-}
-
-std::uint32_t u32(const json& j, const std::string& at) {
-    if (!j.is_number_unsigned() || j.get<std::uint64_t>() > 0xFFFFFFFFu)
-        fail(at, "expected an unsigned 32-bit integer");
-    return static_cast<std::uint32_t>(j.get<std::uint64_t>());
-}
-
-bool flag(const json& j, const std::string& at) {
-    if (!j.is_boolean()) fail(at, "expected true or false");
-    return j.get<bool>();
-}
-
-// A number that may also be given by name ("disk", "fixed", ...).
-std::uint32_t named(const json& j, const std::string& at,
-                    std::initializer_list<std::pair<std::string_view, std::uint32_t>> names) {
-    if (j.is_string()) {
-        const std::string name = j.get<std::string>();
-        for (const auto& [n, value] : names)
-            if (name == n) return value;
-        std::string known;
-        for (const auto& [n, value] : names) known += (known.empty() ? "" : ", ") + std::string(n);
-        fail(at, "unknown name \"" + name + "\" (expected a number or one of " + known + ")");
-    }
-    if (!j.is_number_unsigned()) fail(at, "expected a name or an unsigned 32-bit integer");
-    return u32(j, at);
-}
+using detail::array;
+using detail::fail;
+using detail::flag;
+using detail::item;
+using detail::LoadError;
+using detail::member;
+using detail::named;
+using detail::object;
+using detail::text;
+using detail::u32;
 
 // The named properties a node object carries as keys of its own.
 constexpr std::pair<std::string_view, std::uint32_t> kNamedProperties[] = {
@@ -107,18 +50,6 @@ std::uint32_t propertyCode(const std::string& key, const std::string& at) {
     const unsigned long long code = std::stoull(key);
     if (code > 0xFFFFFFFFu) fail(at, "property code " + key + " is out of range");
     return static_cast<std::uint32_t>(code);
-}
-
-std::string propertyBytes(const json& j, const std::string& at) {
-    if (j.is_string()) return j.get<std::string>();
-    if (!j.is_array()) fail(at, "expected a string or an array of byte values");
-    std::string bytes;
-    for (std::size_t i = 0; i < j.size(); ++i) {
-        const std::uint32_t b = u32(j[i], item(at, i));
-        if (b > 0xFF) fail(item(at, i), "expected a byte value (0 to 255)");
-        bytes += static_cast<char>(b);
-    }
-    return bytes;
 }
 
 StorageDeviceNumber number(const json& j, const std::string& at) {
@@ -151,7 +82,7 @@ InterfaceClass interfaceClass(const json& j, const std::string& at) {
 class Loader {
 public:
     Machine load(const json& doc) {
-        object(doc, "", {"root", "volumes", "devices"});
+        object(doc, "", {"root", "volumes", "devices", "system"});
         if (doc.contains("root")) node(doc["root"], builder_.root(), "/root");
         if (doc.contains("volumes")) {
             const json& list = array(doc["volumes"], "/volumes");
@@ -161,6 +92,7 @@ public:
             const json& list = array(doc["devices"], "/devices");
             for (std::size_t i = 0; i < list.size(); ++i) device(list[i], item("/devices", i));
         }
+        if (doc.contains("system")) detail::loadSystem(doc["system"], "/system", builder_.machine().system);
         return builder_.build();
     }
 
@@ -168,7 +100,8 @@ private:
     void node(const json& j, NodeRef ref, const std::string& at) {
         object(j, at,
                {"instanceId", "hardwareIds", "description", "friendlyName", "service", "class", "classGuid",
-                "pdoName", "properties", "unreadable", "disk", "cdrom", "interfaces", "volumes", "children"});
+                "pdoName", "properties", "unreadable", "disk", "cdrom", "interfaces", "layout", "opensForRead", "volumes",
+                "children"});
         if (j.contains("instanceId")) ref.instanceId(text(j["instanceId"], member(at, "instanceId")));
         if (j.contains("hardwareIds")) {
             const std::string where = member(at, "hardwareIds");
@@ -195,6 +128,12 @@ private:
             const json& list = array(j["interfaces"], where);
             for (std::size_t i = 0; i < list.size(); ++i) storageInterface(list[i], ref, item(where, i));
         }
+        if (j.contains("layout") || j.contains("opensForRead")) {
+            if (!ownsWholeDisk(ref.index()))
+                fail(at, "layout and opensForRead need a disk (\"disk\" or a disk interface)");
+            if (j.contains("layout")) ref.layout(detail::loadLayout(j["layout"], member(at, "layout")));
+            if (j.contains("opensForRead")) ref.opensForRead(flag(j["opensForRead"], member(at, "opensForRead")));
+        }
         if (j.contains("volumes")) {
             const std::string where = member(at, "volumes");
             const json& list = array(j["volumes"], where);
@@ -216,12 +155,12 @@ private:
             for (const auto& [name, namedCode] : kNamedProperties)
                 if (namedCode == code && j.contains(name))
                     fail(where, "property " + std::to_string(code) + " is also given as \"" + std::string(name) + "\"");
-            ref.property(code, propertyBytes(value, where));
+            ref.property(code, detail::bytes(value, where));
         }
     }
 
     void storageInterface(const json& j, NodeRef ref, const std::string& at) {
-        object(j, at, {"class", "number", "path", "opens", "answers"});
+        object(j, at, {"class", "number", "path", "opens", "answers", "opensForRead"});
         if (!j.contains("class") || !j.contains("number")) fail(at, "an interface needs class and number");
         const InterfaceClass cls = interfaceClass(j["class"], member(at, "class"));
         const StorageDeviceNumber n = number(j["number"], member(at, "number"));
@@ -259,7 +198,7 @@ private:
         std::string where = at;
         const json* value = &j;
         if (j.is_object()) {
-            object(j, at, {"letter", "driveType", "number", "opens", "answers"});
+            object(j, at, {"letter", "driveType", "number", "opens", "answers", "opensForRead", "files"});
             if (!j.contains("letter")) fail(at, "a volume needs a letter");
             value = &j["letter"];
             where = member(at, "letter");
@@ -274,16 +213,24 @@ private:
         return l;
     }
 
-    // The device object "\\.\X:" the volume just added, adjusted as the entry says.
+    // The device object "\\.\X:" the volume just added, adjusted as the entry says, and
+    // the files in the volume's root.
     void volumeDevice(const json& j, const std::string& at) {
         if (!j.is_object()) return;
         DeviceObject& d = builder_.machine().devices.back();
         if (j.contains("number")) d.number = number(j["number"], member(at, "number"));
         access(j, d, at);
+        if (j.contains("files")) {
+            const std::string where = member(at, "files");
+            const json& list = array(j["files"], where);
+            std::vector<std::string> names;
+            for (std::size_t i = 0; i < list.size(); ++i) names.push_back(text(list[i], item(where, i)));
+            builder_.files(builder_.machine().volumes.back().letter, names);
+        }
     }
 
     void device(const json& j, const std::string& at) {
-        object(j, at, {"path", "number", "opens", "answers", "owner"});
+        object(j, at, {"path", "number", "opens", "answers", "owner", "opensForRead", "layout"});
         if (!j.contains("path")) fail(at, "a device needs a path");
         DeviceObject d;
         d.path = text(j["path"], member(at, "path"));
@@ -294,12 +241,21 @@ private:
             if (d.owner < 0) fail(member(at, "owner"), "no node has the instance ID \"" + id + "\"");
         }
         access(j, d, at);
+        if (j.contains("layout")) d.layout = detail::loadLayout(j["layout"], member(at, "layout"));
         builder_.device(std::move(d));
     }
 
     static void access(const json& j, DeviceObject& d, const std::string& at) {
         if (j.contains("opens")) d.opens = flag(j["opens"], member(at, "opens"));
         if (j.contains("answers")) d.answers = flag(j["answers"], member(at, "answers"));
+        if (j.contains("opensForRead")) d.opensForRead = flag(j["opensForRead"], member(at, "opensForRead"));
+    }
+
+    bool ownsWholeDisk(int node) {
+        for (const DeviceObject& d : builder_.machine().devices)
+            if (d.owner == node && d.number.deviceType == platform::kFileDeviceDisk && d.number.partitionNumber == 0)
+                return true;
+        return false;
     }
 
     bool ownsDevice(int node) {

@@ -36,6 +36,50 @@ std::optional<InterfaceClass> classOfGuid(const platform::Guid& guid) {
     return std::nullopt;
 }
 
+std::optional<std::string> mutexObjectName(std::string_view name, std::int32_t& error) {
+    constexpr std::string_view kGlobal = "Global\\";
+    constexpr std::string_view kLocal = "Local\\";
+    std::string_view rest = name;
+    std::string prefix;
+    if (name.substr(0, kGlobal.size()) == kGlobal) {
+        prefix = kGlobal;
+        rest.remove_prefix(kGlobal.size());
+    } else if (name.substr(0, kLocal.size()) == kLocal) {
+        rest.remove_prefix(kLocal.size());
+    } else if (name.empty()) {
+        return std::string();
+    }
+    // Measured under Wine, as Windows answers: a bare namespace prefix is an invalid
+    // name, a further backslash a path that does not exist.
+    if (rest.empty()) {
+        error = platform::kErrorInvalidName;
+        return std::nullopt;
+    }
+    if (rest.find('\\') != std::string_view::npos) {
+        error = platform::kErrorPathNotFound;
+        return std::nullopt;
+    }
+    if (name.size() > 260) {
+        error = platform::kErrorFilenameExcedRange;
+        return std::nullopt;
+    }
+    return prefix + std::string(rest);
+}
+
+std::string keyText(platform::RegistryHive hive, std::string_view path) {
+    const char* name = "HKEY?";
+    switch (hive) {
+    case platform::kHkeyClassesRoot: name = "HKCR"; break;
+    case platform::kHkeyCurrentUser: name = "HKCU"; break;
+    case platform::kHkeyLocalMachine: name = "HKLM"; break;
+    case platform::kHkeyUsers: name = "HKU"; break;
+    default: break;
+    }
+    std::string text = name;
+    if (!path.empty()) text += "\\" + std::string(path);
+    return text;
+}
+
 std::string guidText(const platform::Guid& g) {
     char text[40];
     std::snprintf(text, sizeof text, "{%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}",

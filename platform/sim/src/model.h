@@ -3,8 +3,10 @@
 
 #include <zel/sim/machine.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zel::sim::detail {
@@ -20,5 +22,13 @@ std::optional<InterfaceClass> classOfGuid(const platform::Guid& guid);
 
 // "{53f56307-b6bf-11d0-94f2-00a0c91efb8b}": the form device paths carry.
 std::string guidText(const platform::Guid& guid);
+
+// The object a CreateMutexA name stands for: "Global\X" stays as it is, "Local\X" and
+// "X" both name the session's "X"; an empty name is an unnamed mutex (""). Names Windows
+// refuses give nothing and the error it reports.
+std::optional<std::string> mutexObjectName(std::string_view name, std::int32_t& error);
+
+// Hive and path as fault subjects and messages show them: "HKLM\Software\...".
+std::string keyText(platform::RegistryHive hive, std::string_view path);
 
 } // namespace zel::sim::detail

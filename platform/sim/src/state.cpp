@@ -45,6 +45,7 @@ void install(Machine machine) noexcept {
         std::lock_guard lock(s.mutex);
         s.machine = std::move(machine);
         s.calls.fill(0);
+        s.libraryLoads.clear();
         s.faults.clear();
     });
 }

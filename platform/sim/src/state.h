@@ -9,9 +9,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace zel::sim::detail {
 
@@ -22,6 +25,10 @@ struct State {
     FaultRules faults;
     HandleCounts handles;
     std::uint64_t nextSetSerial = 1;
+    // Named mutexes: the object name and how many handles keep it in existence. Kernel
+    // objects belong to the running system, not to the machine model, so installs keep them.
+    std::map<std::string, std::uint64_t> mutexNames;
+    std::vector<std::string> libraryLoads; // counted like the calls
 };
 
 // Never destroyed, so handles released during static destruction still find it.

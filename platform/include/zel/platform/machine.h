@@ -200,6 +200,7 @@ public:
     void reset();
 
 private:
+    friend ZEL_MACHINE_API DeviceHandle openForRead(const char* path);
     explicit DeviceHandle(void* handle) : handle_(handle) {}
     void* handle_ = nullptr; // never INVALID_HANDLE_VALUE: the backend maps it to null
 };
@@ -214,5 +215,53 @@ ZEL_MACHINE_API std::uint32_t getLogicalDrives();
 
 // GetDriveTypeA on a root such as "D:".
 ZEL_MACHINE_API std::uint32_t getDriveType(const char* root);
+
+} // namespace zel::platform
+
+// ---- disks, volumes' files, directories ----------------------------------------------
+namespace zel::platform {
+
+inline constexpr std::uint32_t kIoctlDiskGetDriveLayout = 0x0007400C;
+inline constexpr std::uint32_t kIoctlDiskGetDriveLayoutEx = 0x00070050;
+
+// CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+// FILE_ATTRIBUTE_NORMAL, nullptr): a disk opened to read its layout.
+ZEL_MACHINE_API DeviceHandle openForRead(const char* path);
+
+// DeviceIoControl(device, code, no input, output, outputSize, &returned). True when the
+// call returned TRUE; `returned` is the byte count the call reported either way.
+ZEL_MACHINE_API bool deviceIoControl(const DeviceHandle& device, std::uint32_t code, void* output,
+                                     std::uint32_t outputSize, std::uint32_t& returned);
+
+// FindFirstFileA on `path`, the search closed at once with FindClose: whether a file of
+// that name exists (hidden and system files included; case is the file system's).
+ZEL_MACHINE_API bool fileExists(const char* path);
+
+// GetCurrentDirectoryA / GetWindowsDirectoryA into `buffer` of `size` characters: the
+// length written, 0 on failure.
+ZEL_MACHINE_API std::uint32_t getCurrentDirectory(char* buffer, std::uint32_t size);
+ZEL_MACHINE_API std::uint32_t getWindowsDirectory(char* buffer, std::uint32_t size);
+
+// The layouts the two drive-layout queries return, as far as the logic reads them.
+// DRIVE_LAYOUT_INFORMATION: PartitionCount, Signature, then 32-byte PARTITION_INFORMATION
+// entries whose PartitionType byte is at offset 24.
+inline constexpr std::size_t kLayoutFirstEntryOffset = 8;
+inline constexpr std::size_t kPartitionInfoTypeOffset = 24;
+inline constexpr std::size_t kPartitionInfoSize = 32;
+// DRIVE_LAYOUT_INFORMATION_EX: PartitionStyle at 0, entries of 144 bytes from offset 48;
+// an entry's GPT PartitionType GUID is at offset 32 of it.
+inline constexpr std::size_t kLayoutExStyleOffset = 0;
+inline constexpr std::size_t kLayoutExFirstEntryOffset = 48;
+inline constexpr std::size_t kPartitionInfoExGptTypeOffset = 32;
+inline constexpr std::size_t kPartitionInfoExSize = 144;
+inline constexpr std::uint32_t kPartitionStyleMbr = 0;
+inline constexpr std::uint32_t kPartitionStyleGpt = 1;
+inline constexpr std::uint32_t kPartitionStyleRaw = 2;
+inline constexpr std::uint8_t kPartitionLdm = 0x42;
+// Neither query accepts an output buffer smaller than its structure with one entry.
+inline constexpr std::size_t kDriveLayoutInfoSize = 40;
+inline constexpr std::size_t kDriveLayoutInfoExSize = 192;
+inline constexpr Guid kPartitionMsftReservedGuid{
+    0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
 
 } // namespace zel::platform

@@ -6,14 +6,20 @@
 // Tests build machines with the fluent MachineBuilder; demos and scenarios load them
 // from JSON files (docs/sim-machine.md). Every platform call is counted, any call can
 // be made to fail, and every handle handed out is tracked until it is closed.
+//
+// Besides the machine's devices the model holds what the system side answers: registry,
+// OS version, user locale, the libraries in the program's directory (native builds
+// only; the Windows build with simulated hardware asks the real system for those).
 
 #include <zel/platform/machine.h>
+#include <zel/platform/system.h>
 
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #if defined(_WIN32)
@@ -61,14 +67,53 @@ struct Node {
     bool operator==(const Node&) const = default;
 };
 
+enum class PartitionStyle { mbr, gpt, raw };
+
+// How one of the two layout queries answers, beyond what the layout itself gives.
+struct LayoutQuery {
+    bool fails = false; // the query fails whatever the disk holds
+    // A byte count to report instead of the layout's own size: the answer is cut short
+    // (or padded with zeros) to it, and a buffer of that size is enough.
+    std::optional<std::uint32_t> returned;
+    bool operator==(const LayoutQuery&) const = default;
+};
+
+// A disk's partition layout, as IOCTL_DISK_GET_DRIVE_LAYOUT(_EX) report it. An MBR disk
+// answers both queries, with its slots padded to a multiple of four as Windows counts
+// them; a GPT or raw disk answers only the extended one.
+struct Layout {
+    PartitionStyle style = PartitionStyle::mbr;
+    std::vector<std::uint8_t> mbrTypes;   // partition-table slots, in order (0: unused)
+    std::vector<platform::Guid> gptTypes; // partition entries, in order
+    LayoutQuery driveLayout;              // IOCTL_DISK_GET_DRIVE_LAYOUT
+    LayoutQuery driveLayoutEx;            // IOCTL_DISK_GET_DRIVE_LAYOUT_EX
+    bool operator==(const Layout&) const = default;
+
+    static Layout mbr(std::vector<std::uint8_t> types) { return {PartitionStyle::mbr, std::move(types), {}, {}, {}}; }
+    static Layout gpt(std::vector<platform::Guid> types) { return {PartitionStyle::gpt, {}, std::move(types), {}, {}}; }
+    static Layout raw() { return {PartitionStyle::raw, {}, {}, {}, {}}; }
+};
+
+// What a disk of the builder and of machine files holds unless told otherwise: one
+// partition of type 0x07 (NTFS), a basic disk.
+ZELSIM_API Layout basicDiskLayout() noexcept;
+
 // Anything CreateFileA can open for a device-number query: a physical drive, a volume,
 // an interface path. Paths compare without regard to case.
 struct DeviceObject {
+    DeviceObject() = default;
+    // The first five members in order, as machines have always been spelled out.
+    DeviceObject(std::string path, StorageDeviceNumber number = {}, bool opens = true, bool answers = true,
+                 int owner = -1)
+        : path(std::move(path)), number(number), opens(opens), answers(answers), owner(owner) {}
+
     std::string path;
     StorageDeviceNumber number{};
-    bool opens = true;    // false: CreateFileA fails
-    bool answers = true;  // false: the device-number query fails
-    int owner = -1;       // node whose removal takes this object away; -1 for none
+    bool opens = true;        // false: CreateFileA for a query fails
+    bool answers = true;      // false: the device-number query fails
+    int owner = -1;           // node whose removal takes this object away; -1 for none
+    bool opensForRead = true; // false: CreateFileA with GENERIC_READ fails
+    std::optional<Layout> layout; // none: both layout queries fail (volumes, CD-ROM drives)
     bool operator==(const DeviceObject&) const = default;
 };
 
@@ -78,13 +123,56 @@ struct Volume {
     char letter = 'C'; // upper case
     std::uint32_t driveType = platform::kDriveFixed;
     int owner = -1; // node whose removal takes the volume away; -1 for none
+    std::vector<std::string> files; // names of the files in its root (case is ignored)
     bool operator==(const Volume&) const = default;
+};
+
+// ---- the system side ---------------------------------------------------------------
+
+struct RegistryValue {
+    std::string name; // as first written: overwriting under another case keeps it
+    std::uint32_t type = platform::kRegSz;
+    std::string data; // the exact bytes, no terminator added
+    bool operator==(const RegistryValue&) const = default;
+};
+
+// A registry key. Keys along its path exist implicitly. `readable` and `writable` hold
+// for the key and every key beneath it: a user without rights under a key is modelled by
+// making it unwritable (opening it for writing, creating keys beneath it and so writing
+// any value there are denied) or unreadable (it cannot be opened at all).
+struct RegistryKeyData {
+    platform::RegistryHive hive = platform::kHkeyLocalMachine;
+    std::string path; // below the hive, '\'-separated, as first created; "" is the hive itself
+    std::vector<RegistryValue> values; // in creation order, which enumeration follows
+    bool readable = true;
+    bool writable = true;
+    bool operator==(const RegistryKeyData&) const = default;
+};
+
+// A library file in the program's directory, and the exports it lacks.
+struct LibraryFile {
+    std::string name;
+    std::vector<std::string> missingExports;
+    bool operator==(const LibraryFile&) const = default;
+};
+
+struct System {
+    platform::OsVersion version{5, 1, 2600, platform::kVerPlatformWin32Nt}; // Windows XP
+    std::uint32_t lcid = 0x0409;                                             // English (US)
+    // The directories GetWindowsDirectoryA and GetCurrentDirectoryA report; none: they fail.
+    std::optional<std::string> windowsDirectory{"C:\\WINDOWS"};
+    std::optional<std::string> currentDirectory{"C:\\Program Files\\ZelSATA"};
+    std::vector<RegistryKeyData> registry;
+    std::vector<LibraryFile> libraries{
+        {"ZelSearch.dll", {}}, {"ZelSATAResUS.dll", {}}, {"ZelSATARes.dll", {}}, {"ZelDownLoad.dll", {}}};
+    bool operator==(const System&) const = default;
 };
 
 struct Machine {
     std::vector<Node> nodes; // index 0 is the root; a node's DevInst is its index + 1
     std::vector<DeviceObject> devices;
     std::vector<Volume> volumes;
+    System system;
     bool operator==(const Machine&) const = default;
 };
 
@@ -94,6 +182,17 @@ struct Machine {
 ZELSIM_API DeviceObject* findDevice(Machine& machine, std::string_view path) noexcept;
 ZELSIM_API const DeviceObject* findDevice(const Machine& machine, std::string_view path) noexcept;
 ZELSIM_API int findNode(const Machine& machine, std::string_view instanceId) noexcept;
+
+// The key at `path` of `hive` (without regard to case, a trailing '\\' ignored), or
+// null when the machine has no entry for it (keys along another key's path exist but
+// have no entry of their own until created).
+ZELSIM_API RegistryKeyData* findKey(Machine& machine, platform::RegistryHive hive, std::string_view path) noexcept;
+ZELSIM_API const RegistryKeyData* findKey(const Machine& machine, platform::RegistryHive hive,
+                                          std::string_view path) noexcept;
+// The value of that name in a key, without regard to case, or null.
+ZELSIM_API const RegistryValue* findValue(const RegistryKeyData& key, std::string_view name) noexcept;
+// A REG_DWORD's four bytes, low byte first.
+ZELSIM_API std::string dwordBytes(std::uint32_t value) noexcept;
 
 // Platform operations, for call counts and fault injection.
 enum class Op {
@@ -112,6 +211,21 @@ enum class Op {
     deviceIoControl,
     getLogicalDrives,
     getDriveType,
+    createFileForRead,
+    findFirstFile,
+    getCurrentDirectory,
+    getWindowsDirectory,
+    regOpenKey,
+    regCreateKey,
+    regEnumValue,
+    regSetValue,
+    createMutex,
+    releaseMutex,
+    getVersion,
+    getUserDefaultLcid,
+    loadLibrary,
+    getProcAddress,
+    loadString,
     count_
 };
 ZELSIM_API const char* opName(Op op) noexcept;
@@ -119,10 +233,13 @@ ZELSIM_API const char* opName(Op op) noexcept;
 // Makes matching calls fail. A call matches when its operation matches and, if
 // `subject` is not empty, the call's subject contains it without regard to case:
 // the node's instance ID for Configuration Manager calls (property calls add
-// "|<code>", e.g. "PCI\VEN_1095...|2"), the path for CreateFileA and the device's
-// path for DeviceIoControl, the root text for GetDriveTypeA, the interface class
-// ("disk", "cdrom", "writeonce") for SetupAPI calls. The first `skip` matching
-// calls pass; the next `times` fail (0 = every one from then on).
+// "|<code>", e.g. "PCI\VEN_1095...|2"), the path for CreateFileA and FindFirstFileA and
+// the device's path for DeviceIoControl (the general call adds "|<code in 8 hex digits>"),
+// the root text for GetDriveTypeA, the interface class ("disk", "cdrom", "writeonce") for
+// SetupAPI calls, the key ("HKLM\Software\...") for registry calls (a value write adds
+// "|<name>"), the name for CreateMutexA, the path for LoadLibraryA ("<file>|<export>" and
+// "<file>|<id>" for GetProcAddress and LoadStringA). The first `skip` matching calls
+// pass; the next `times` fail (0 = every one from then on).
 struct Fault {
     Op op = Op::any;
     std::string subject;
@@ -131,9 +248,13 @@ struct Fault {
 };
 
 struct HandleCounts {
-    std::int64_t devices = 0;  // CreateFileA handles
-    std::int64_t infoSets = 0; // device information sets
-    std::int64_t total() const { return devices + infoSets; }
+    std::int64_t devices = 0;     // CreateFileA handles
+    std::int64_t infoSets = 0;    // device information sets
+    std::int64_t keys = 0;        // registry keys
+    std::int64_t mutexes = 0;     // mutex handles
+    std::int64_t findHandles = 0; // FindFirstFileA searches
+    std::int64_t modules = 0;     // loaded libraries
+    std::int64_t total() const { return devices + infoSets + keys + mutexes + findHandles + modules; }
 };
 
 // ---- the process's machine ---------------------------------------------------------
@@ -149,8 +270,16 @@ ZELSIM_API void addFault(Fault fault) noexcept;
 ZELSIM_API void clearFaults() noexcept;
 ZELSIM_API std::uint64_t calls(Op op) noexcept; // since the last install or resetCalls; any: all
 ZELSIM_API std::uint64_t totalCalls() noexcept;
+// The paths given to LoadLibraryA, in order, since the last install or resetCalls (native
+// builds, where the simulated system loads libraries).
+ZELSIM_API std::vector<std::string> libraryLoads() noexcept;
 ZELSIM_API void resetCalls() noexcept;
 ZELSIM_API HandleCounts openHandles() noexcept;
+
+// Whether a named mutex exists: some handle to it is still open. Names are the object
+// names given to CreateMutexA; "Local\\X" is the same object as "X", "Global\\X"
+// another one. The names outlive installs, as the handles do.
+ZELSIM_API bool mutexExists(std::string_view name) noexcept;
 
 // ---- building machines -------------------------------------------------------------
 
@@ -189,11 +318,19 @@ public:
     NodeRef& disk(std::uint32_t number);
     // A CD-ROM drive: CD-ROM interface answering {2, n, 0}.
     NodeRef& cdrom(std::uint32_t number);
+    // The partition layout of this node's disk (every device object of the node that
+    // answers as a whole disk: its interfaces and "\\.\PhysicalDrive<n>"); a disk
+    // starts with basicDiskLayout().
+    NodeRef& layout(const Layout& layout);
+    // Whether the node's disk opens for reading (the layout test opens it so).
+    NodeRef& opensForRead(bool opens);
     // A volume of this node's storage device: "\\.\X:" answers the number of the node's
     // first device object, a disk's volumes with partition numbers 1, 2, ... in the order
     // they are added ({0, 0, 0} on a node with no storage). Drive type defaults to fixed
     // for a disk and CD-ROM for a CD-ROM drive.
     NodeRef& volume(char letter, std::optional<std::uint32_t> driveType = {});
+    // Files in the root of the volume this node added last.
+    NodeRef& files(const std::vector<std::string>& names);
 
     NodeRef child(); // appends a child node (after the existing ones)
     int index() const { return index_; }
@@ -217,6 +354,26 @@ public:
     // A volume not tied to any node (a removable card reader, a network drive, ...).
     MachineBuilder& looseVolume(char letter, std::uint32_t driveType, std::optional<StorageDeviceNumber> number = {});
     MachineBuilder& device(DeviceObject object);
+    // Files in the root of the volume with that letter.
+    MachineBuilder& files(char letter, const std::vector<std::string>& names);
+
+    // The system side.
+    MachineBuilder& osVersion(std::uint32_t major, std::uint32_t minor, std::uint32_t build);
+    MachineBuilder& userLcid(std::uint32_t lcid);
+    MachineBuilder& windowsDirectory(std::optional<std::string> path); // none: the call fails
+    MachineBuilder& currentDirectory(std::optional<std::string> path);
+    // Creates the key (and nothing else) if it has no entry yet.
+    MachineBuilder& registryKey(platform::RegistryHive hive, const std::string& path);
+    // Writes a value as RegSetValueExA would: an existing one (of any case) is replaced
+    // in place, a new one goes last.
+    MachineBuilder& registryValue(platform::RegistryHive hive, const std::string& path, const std::string& name,
+                                  std::uint32_t type, const std::string& data);
+    MachineBuilder& registryAccess(platform::RegistryHive hive, const std::string& path, bool readable,
+                                   bool writable);
+    // Puts a library file into the program's directory (replacing one of that name), or
+    // takes it away.
+    MachineBuilder& library(const std::string& name, const std::vector<std::string>& missingExports = {});
+    MachineBuilder& withoutLibrary(const std::string& name);
     Machine& machine() { return machine_; }
     Machine build() const { return machine_; }
 

@@ -1,5 +1,5 @@
 #pragma once
-// ANSI text helpers for the search: case-insensitive comparisons as the Windows
+// ANSI text helpers: case-insensitive comparisons as the Windows
 // C runtime makes them (ASCII letters only) and copies cut to fixed-size fields.
 
 #include <cstddef>
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace zel::search {
+namespace zel {
 
 inline char foldCase(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -40,4 +40,4 @@ void copyToField(char (&field)[N], const char (&source)[M]) {
     copyToField(field, std::string_view(source, strnlen(source, M)));
 }
 
-} // namespace zel::search
+} // namespace zel

@@ -1,0 +1,73 @@
+#pragma once
+// The program's one application object: start-up and exit, the shared services every
+// window uses (strings, message boxes, settings, markers, busy flag) and the device
+// inventory.
+
+#include "inventory.h"
+#include "settings.h"
+
+#include <zel/platform/library.h>
+#include <zel/platform/system.h>
+#include <zel/platform/ui.h>
+
+#include <cstdint>
+#include <memory>
+
+namespace zel::tray {
+class CMainFrame;
+}
+
+namespace zel::app {
+
+inline constexpr const char* kProgramTitle = "ZelSATA";
+inline constexpr const char* kJapaneseResourceLibrary = "ZelSATARes.dll";
+inline constexpr const char* kEnglishResourceLibrary = "ZelSATAResUS.dll";
+// Posted to the main window's last active popup after every completed rebuild.
+inline constexpr std::uint32_t WM_INVENTORY_CHANGED = platform::kWmUser + 0xE4;
+// A needed library (search or download library) cannot be used.
+inline constexpr std::uint32_t IDS_LIBRARY_MISSING = 5000;
+
+class CZelSATAApp {
+public:
+    CZelSATAApp();
+    ~CZelSATAApp();
+    CZelSATAApp(const CZelSATAApp&) = delete;
+    CZelSATAApp& operator=(const CZelSATAApp&) = delete;
+
+    // Start-up: true lets the message loop run; false ends the process (ExitInstance
+    // still runs). Exit gives back what start-up took.
+    bool InitInstance();
+    int Run();
+    int ExitInstance();
+
+    // Loads string `id` of the resource library; `size` counts characters modulo 256.
+    int LoadUiString(std::uint32_t id, char* buffer, int size) const;
+    // Shows string `id` in a message box captioned with the program title.
+    int ShowMessage(std::uint32_t id, std::uint32_t style) const;
+
+    // Rebuilds the inventory from the search library; always 1.
+    int RebuildInventory();
+
+    void SetBusy(int value) { busy = static_cast<std::uint8_t>(value); }
+    std::uint8_t GetBusy() const { return busy; }
+
+    platform::Window mainWindow() const;
+    const Inventory& inventory() const { return inventory_; }
+
+    platform::MutexHandle instanceMarker;
+    platform::MutexHandle changeMarker;
+    platform::MutexHandle removeMarker;
+    platform::Library resourceLibrary;
+
+private:
+    bool loadResourceLibrary(bool japanese);
+
+    std::uint8_t busy = 0;
+    Inventory inventory_{};
+    std::unique_ptr<tray::CMainFrame> mainFrame_;
+};
+
+// The application object of the running program (the one constructed last).
+CZelSATAApp* currentApp();
+
+} // namespace zel::app

@@ -1,0 +1,106 @@
+#pragma once
+// The user-interface side: windows whose messages go to a logic object, the message
+// loop, timers, message boxes. The real backend owns the window procedures and hands
+// each message to the window's WindowHandler; the simulated one (native builds) keeps
+// windows, a message queue, timers on a virtual clock and scripted message-box answers.
+
+#include <zel/platform/library.h>
+#include <zel/platform/machine.h>
+
+#include <cstdint>
+
+namespace zel::platform {
+
+using Window = std::uintptr_t; // HWND; 0 = none
+
+// Messages the logic sends, posts or handles.
+inline constexpr std::uint32_t kWmNull = 0x0000;
+inline constexpr std::uint32_t kWmCreate = 0x0001;
+inline constexpr std::uint32_t kWmDestroy = 0x0002;
+inline constexpr std::uint32_t kWmClose = 0x0010;
+inline constexpr std::uint32_t kWmQuit = 0x0012;
+inline constexpr std::uint32_t kWmCommand = 0x0111;
+inline constexpr std::uint32_t kWmTimer = 0x0113;
+inline constexpr std::uint32_t kWmDeviceChange = 0x0219;
+inline constexpr std::uint32_t kWmUser = 0x0400;
+inline constexpr std::uint32_t kWmApp = 0x8000;
+
+// Message-box styles and answers.
+inline constexpr std::uint32_t kMbOk = 0x00;
+inline constexpr std::uint32_t kMbOkCancel = 0x01;
+inline constexpr std::uint32_t kMbYesNo = 0x04;
+inline constexpr std::uint32_t kMbIconHand = 0x10; // MB_ICONERROR, MB_ICONSTOP
+inline constexpr std::uint32_t kMbIconQuestion = 0x20;
+inline constexpr std::uint32_t kMbIconExclamation = 0x30;
+inline constexpr std::uint32_t kMbIconInformation = 0x40;
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+
+inline constexpr int kSwHide = 0;
+
+// The logic behind a window: gets every message first.
+class WindowHandler {
+public:
+    // True when handled, with the message's result in `result`; false hands the
+    // message on to default processing.
+    virtual bool onMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                           std::intptr_t& result) = 0;
+
+protected:
+    ~WindowHandler() = default;
+};
+
+// A top-level frame window that is never shown: a popup without caption, position and
+// size 0. Default processing closes it on WM_CLOSE and ends the message loop when it
+// is destroyed. Destroyed (if still alive) when the object is released.
+class ZEL_SYSTEM_API FrameWindow {
+public:
+    FrameWindow() = default;
+    // Creates the window; WM_CREATE reaches the handler before this returns. Empty
+    // when creation fails (the handler may refuse WM_CREATE with result -1).
+    static FrameWindow create(WindowHandler& handler, const char* title);
+
+    FrameWindow(FrameWindow&& other) noexcept : window_(other.window_) { other.window_ = 0; }
+    FrameWindow& operator=(FrameWindow&& other) noexcept;
+    FrameWindow(const FrameWindow&) = delete;
+    FrameWindow& operator=(const FrameWindow&) = delete;
+    ~FrameWindow() { reset(); }
+
+    explicit operator bool() const { return window_ != 0; }
+    Window id() const { return window_; }
+    void reset();
+
+private:
+    explicit FrameWindow(Window window) : window_(window) {}
+    Window window_ = 0;
+};
+
+// GetMessage / TranslateMessage / DispatchMessage until WM_QUIT; returns its code.
+ZEL_SYSTEM_API int runMessageLoop();
+ZEL_SYSTEM_API bool postMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+ZEL_SYSTEM_API bool isWindow(Window window);
+ZEL_SYSTEM_API bool setWindowText(Window window, const char* text);
+ZEL_SYSTEM_API bool showWindow(Window window, int command);
+ZEL_SYSTEM_API Window getLastActivePopup(Window window);
+ZEL_SYSTEM_API bool isWindowEnabled(Window window);
+ZEL_SYSTEM_API bool setTimer(Window window, std::uintptr_t id, std::uint32_t milliseconds);
+ZEL_SYSTEM_API bool killTimer(Window window, std::uintptr_t id);
+ZEL_SYSTEM_API std::uint32_t registerWindowMessage(const char* name);
+// FindWindowA(no class, title): a top-level window by its title, without regard to case.
+ZEL_SYSTEM_API Window findWindow(const char* title);
+
+// GetCommandLineA: the whole command line as the system reports it.
+ZEL_SYSTEM_API const char* commandLine();
+
+// MessageBoxA(owner, text, caption, style): the button chosen.
+ZEL_SYSTEM_API int messageBox(Window owner, const char* text, const char* caption, std::uint32_t style);
+
+// InitCommonControls.
+ZEL_SYSTEM_API void initCommonControls();
+
+// Where dialogs, menus, icons and bitmaps are looked up from now on.
+ZEL_SYSTEM_API void setResourceModule(const Library& module);
+
+} // namespace zel::platform

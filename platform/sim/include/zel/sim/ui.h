@@ -1,0 +1,64 @@
+#pragma once
+// The simulated user interface: windows, a message queue, timers on a virtual clock
+// and message boxes answered from a script. Tests drive it through these calls.
+
+#include <zel/platform/ui.h>
+#include <zel/sim/machine.h> // ZELSIM_API
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zel::sim {
+
+struct MessageBoxShown {
+    platform::Window owner = 0;
+    std::string text;
+    std::string caption;
+    std::uint32_t style = 0;
+    int answer = 0;
+};
+
+struct WindowState {
+    platform::Window id = 0;
+    std::string title;
+    bool visible = false;
+    bool enabled = true;
+};
+
+// Forgets every window, queued message, timer, message box and scripted answer, and
+// sets the clock back to 0.
+ZELSIM_API void resetUi();
+
+// Message boxes shown since the last reset, in order.
+ZELSIM_API std::vector<MessageBoxShown> messageBoxes();
+// Answers for the next message boxes, in order; when none is left a box is answered
+// with its first button (OK, or Yes).
+ZELSIM_API void answerMessageBoxes(const std::vector<int>& answers);
+
+// Dispatches queued messages until the queue is empty or WM_QUIT comes up (which is
+// consumed). Returns the number of messages dispatched.
+ZELSIM_API int pumpMessages();
+// Whether a WM_QUIT has been taken from the queue since the last reset, and its code.
+ZELSIM_API bool quitPosted(int* code = nullptr);
+// Messages waiting in the queue, oldest first (message numbers only).
+ZELSIM_API std::vector<std::uint32_t> queuedMessages(platform::Window window);
+
+// The virtual clock in milliseconds; advancing it posts WM_TIMER for every timer due.
+ZELSIM_API std::uint64_t now();
+ZELSIM_API void advanceTime(std::uint32_t milliseconds);
+ZELSIM_API bool timerRunning(platform::Window window, std::uintptr_t id);
+
+ZELSIM_API std::vector<WindowState> windows(); // live windows, in creation order
+ZELSIM_API void setWindowEnabled(platform::Window window, bool enabled);
+
+// Names registered with registerWindowMessage since the last reset (upper case, sorted).
+ZELSIM_API std::vector<std::string> registeredMessages();
+
+// What commandLine() answers from now on.
+ZELSIM_API void setCommandLine(const std::string& line);
+
+// Makes the next frame-window creation fail.
+ZELSIM_API void failNextWindowCreation();
+
+} // namespace zel::sim

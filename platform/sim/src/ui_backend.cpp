@@ -1,0 +1,377 @@
+// The simulated user interface behind platform/ui.h. Handlers run without the lock
+// held, so they may post, create windows or show message boxes themselves.
+#include <zel/sim/ui.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+
+namespace zel::sim {
+namespace {
+
+using platform::Window;
+
+struct SimWindow {
+    WindowState state;
+    platform::WindowHandler* handler = nullptr;
+};
+
+struct Posted {
+    Window window;
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+};
+
+struct Timer {
+    Window window;
+    std::uintptr_t id;
+    std::uint32_t period;
+    std::uint64_t due;
+};
+
+struct UiState {
+    std::recursive_mutex mutex;
+    std::vector<SimWindow> windows;
+    std::deque<Posted> queue;
+    std::vector<Timer> timers;
+    std::vector<MessageBoxShown> boxes;
+    std::deque<int> answers;
+    std::map<std::string, std::uint32_t> registered;
+    std::uint64_t clock = 0;
+    Window nextWindow = 0x10010;
+    bool failNextCreation = false;
+    std::optional<int> quitCode;
+    std::string commandLine = "\"C:\\Program Files\\ZelSATA\\ZelSATA.exe\"";
+};
+
+UiState& ui() {
+    static UiState* state = new UiState; // never destroyed: windows may be released at exit
+    return *state;
+}
+
+SimWindow* find(UiState& s, Window window) {
+    for (SimWindow& w : s.windows)
+        if (w.state.id == window) return &w;
+    return nullptr;
+}
+
+void destroyWindow(Window window);
+
+// Sends a message straight to the window's handler, then applies default processing.
+std::intptr_t send(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    platform::WindowHandler* handler = nullptr;
+    {
+        std::lock_guard lock(ui().mutex);
+        if (SimWindow* w = find(ui(), window)) handler = w->handler;
+    }
+    if (handler == nullptr) return 0;
+    std::intptr_t result = 0;
+    const bool handled = handler->onMessage(window, message, wParam, lParam, result);
+    if (message == platform::kWmDestroy) {
+        std::lock_guard lock(ui().mutex);
+        ui().queue.push_back({0, platform::kWmQuit, 0, 0}); // the frame's destruction ends the loop
+    }
+    if (!handled && message == platform::kWmClose) destroyWindow(window);
+    return result;
+}
+
+void destroyWindow(Window window) {
+    {
+        std::lock_guard lock(ui().mutex);
+        if (find(ui(), window) == nullptr) return;
+    }
+    send(window, platform::kWmDestroy, 0, 0);
+    std::lock_guard lock(ui().mutex);
+    UiState& s = ui();
+    std::erase_if(s.windows, [&](const SimWindow& w) { return w.state.id == window; });
+    std::erase_if(s.timers, [&](const Timer& t) { return t.window == window; });
+    std::erase_if(s.queue, [&](const Posted& p) { return p.window == window; });
+}
+
+} // namespace
+
+// ---- platform calls -------------------------------------------------------------------
+
+} // namespace zel::sim
+
+namespace zel::platform {
+
+using sim::ui;
+
+FrameWindow FrameWindow::create(WindowHandler& handler, const char* title) {
+    Window id = 0;
+    {
+        std::lock_guard lock(ui().mutex);
+        if (ui().failNextCreation) {
+            ui().failNextCreation = false;
+            return {};
+        }
+        id = ui().nextWindow;
+        ui().nextWindow += 4;
+        ui().windows.push_back({{id, title != nullptr ? title : "", false, true}, &handler});
+    }
+    if (sim::send(id, kWmCreate, 0, 0) == -1) {
+        std::lock_guard lock(ui().mutex);
+        std::erase_if(ui().windows, [&](const sim::SimWindow& w) { return w.state.id == id; });
+        return {};
+    }
+    return FrameWindow(id);
+}
+
+FrameWindow& FrameWindow::operator=(FrameWindow&& other) noexcept {
+    if (this != &other) {
+        reset();
+        window_ = other.window_;
+        other.window_ = 0;
+    }
+    return *this;
+}
+
+void FrameWindow::reset() {
+    if (window_ != 0) sim::destroyWindow(window_);
+    window_ = 0;
+}
+
+int runMessageLoop() {
+    sim::pumpMessages();
+    int code = -1;
+    sim::quitPosted(&code);
+    return code;
+}
+
+bool postMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    std::lock_guard lock(ui().mutex);
+    if (sim::find(ui(), window) == nullptr) return false;
+    ui().queue.push_back({window, message, wParam, lParam});
+    return true;
+}
+
+bool isWindow(Window window) {
+    std::lock_guard lock(ui().mutex);
+    return sim::find(ui(), window) != nullptr;
+}
+
+bool setWindowText(Window window, const char* text) {
+    std::lock_guard lock(ui().mutex);
+    sim::SimWindow* w = sim::find(ui(), window);
+    if (w == nullptr) return false;
+    w->state.title = text != nullptr ? text : "";
+    return true;
+}
+
+bool showWindow(Window window, int command) {
+    std::lock_guard lock(ui().mutex);
+    sim::SimWindow* w = sim::find(ui(), window);
+    if (w == nullptr) return false;
+    const bool wasVisible = w->state.visible;
+    w->state.visible = command != kSwHide;
+    return wasVisible;
+}
+
+Window getLastActivePopup(Window window) {
+    return isWindow(window) ? window : 0;
+}
+
+bool isWindowEnabled(Window window) {
+    std::lock_guard lock(ui().mutex);
+    const sim::SimWindow* w = sim::find(ui(), window);
+    return w != nullptr && w->state.enabled;
+}
+
+bool setTimer(Window window, std::uintptr_t id, std::uint32_t milliseconds) {
+    std::lock_guard lock(ui().mutex);
+    if (sim::find(ui(), window) == nullptr) return false;
+    auto& timers = ui().timers;
+    std::erase_if(timers, [&](const sim::Timer& t) { return t.window == window && t.id == id; });
+    // Windows raises periods below 10 ms to 10 ms.
+    const std::uint32_t period = std::max<std::uint32_t>(milliseconds, 10);
+    timers.push_back({window, id, period, ui().clock + period});
+    return true;
+}
+
+bool killTimer(Window window, std::uintptr_t id) {
+    std::lock_guard lock(ui().mutex);
+    const auto removed =
+        std::erase_if(ui().timers, [&](const sim::Timer& t) { return t.window == window && t.id == id; });
+    std::erase_if(ui().queue, [&](const sim::Posted& p) {
+        return p.window == window && p.message == kWmTimer && p.wParam == id;
+    });
+    return removed > 0;
+}
+
+std::uint32_t registerWindowMessage(const char* name) {
+    if (name == nullptr || *name == '\0') return 0;
+    std::lock_guard lock(ui().mutex);
+    std::string key(name);
+    for (char& c : key) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c); // names ignore case
+    auto [it, added] = ui().registered.try_emplace(key, 0xC000u + static_cast<std::uint32_t>(ui().registered.size()));
+    (void)added;
+    return it->second;
+}
+
+Window findWindow(const char* title) {
+    if (title == nullptr) return 0;
+    std::lock_guard lock(ui().mutex);
+    const std::string_view wanted(title);
+    for (const sim::SimWindow& w : ui().windows) {
+        const std::string& have = w.state.title;
+        if (have.size() != wanted.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < have.size() && same; ++i)
+            same = std::tolower(static_cast<unsigned char>(have[i])) == std::tolower(static_cast<unsigned char>(wanted[i]));
+        if (same) return w.state.id;
+    }
+    return 0;
+}
+
+const char* commandLine() {
+    std::lock_guard lock(ui().mutex);
+    return ui().commandLine.c_str();
+}
+
+int messageBox(Window owner, const char* text, const char* caption, std::uint32_t style) {
+    std::lock_guard lock(ui().mutex);
+    int answer = 0;
+    if (!ui().answers.empty()) {
+        answer = ui().answers.front();
+        ui().answers.pop_front();
+    } else {
+        const std::uint32_t buttons = style & 0x0F;
+        answer = (buttons == kMbYesNo || buttons == 3 /* yes, no, cancel */) ? kIdYes : kIdOk;
+    }
+    ui().boxes.push_back({owner, text != nullptr ? text : "", caption != nullptr ? caption : "", style, answer});
+    return answer;
+}
+
+void initCommonControls() {}
+
+void setResourceModule(const Library&) {}
+
+} // namespace zel::platform
+
+namespace zel::sim {
+
+void resetUi() {
+    UiState& s = ui();
+    std::lock_guard lock(s.mutex);
+    s.windows.clear();
+    s.queue.clear();
+    s.timers.clear();
+    s.boxes.clear();
+    s.answers.clear();
+    s.clock = 0;
+    s.failNextCreation = false;
+    s.quitCode.reset();
+    s.registered.clear();
+}
+
+std::vector<MessageBoxShown> messageBoxes() {
+    std::lock_guard lock(ui().mutex);
+    return ui().boxes;
+}
+
+void answerMessageBoxes(const std::vector<int>& answers) {
+    std::lock_guard lock(ui().mutex);
+    ui().answers.insert(ui().answers.end(), answers.begin(), answers.end());
+}
+
+int pumpMessages() {
+    int dispatched = 0;
+    for (;;) {
+        Posted next{};
+        {
+            std::lock_guard lock(ui().mutex);
+            if (ui().queue.empty()) return dispatched;
+            next = ui().queue.front();
+            ui().queue.pop_front();
+            if (next.message == platform::kWmQuit) {
+                ui().quitCode = static_cast<int>(next.wParam);
+                return dispatched;
+            }
+        }
+        send(next.window, next.message, next.wParam, next.lParam);
+        ++dispatched;
+    }
+}
+
+bool quitPosted(int* code) {
+    std::lock_guard lock(ui().mutex);
+    if (code != nullptr && ui().quitCode) *code = *ui().quitCode;
+    return ui().quitCode.has_value();
+}
+
+std::vector<std::uint32_t> queuedMessages(Window window) {
+    std::lock_guard lock(ui().mutex);
+    std::vector<std::uint32_t> out;
+    for (const Posted& p : ui().queue)
+        if (p.window == window) out.push_back(p.message);
+    return out;
+}
+
+std::uint64_t now() {
+    std::lock_guard lock(ui().mutex);
+    return ui().clock;
+}
+
+void advanceTime(std::uint32_t milliseconds) {
+    std::lock_guard lock(ui().mutex);
+    UiState& s = ui();
+    const std::uint64_t end = s.clock + milliseconds;
+    // Step from one due timer to the next so that periods keep their order.
+    for (;;) {
+        Timer* due = nullptr;
+        for (Timer& t : s.timers)
+            if (t.due <= end && (due == nullptr || t.due < due->due)) due = &t;
+        if (due == nullptr) break;
+        s.clock = due->due;
+        due->due += due->period;
+        // Like WM_TIMER, at most one tick of a timer waits in the queue.
+        const bool pending = std::any_of(s.queue.begin(), s.queue.end(), [&](const Posted& p) {
+            return p.window == due->window && p.message == platform::kWmTimer && p.wParam == due->id;
+        });
+        if (!pending) s.queue.push_back({due->window, platform::kWmTimer, due->id, 0});
+    }
+    s.clock = end;
+}
+
+bool timerRunning(Window window, std::uintptr_t id) {
+    std::lock_guard lock(ui().mutex);
+    return std::any_of(ui().timers.begin(), ui().timers.end(),
+                       [&](const Timer& t) { return t.window == window && t.id == id; });
+}
+
+std::vector<WindowState> windows() {
+    std::lock_guard lock(ui().mutex);
+    std::vector<WindowState> out;
+    for (const SimWindow& w : ui().windows) out.push_back(w.state);
+    return out;
+}
+
+void setWindowEnabled(Window window, bool enabled) {
+    std::lock_guard lock(ui().mutex);
+    if (SimWindow* w = find(ui(), window)) w->state.enabled = enabled;
+}
+
+std::vector<std::string> registeredMessages() {
+    std::lock_guard lock(ui().mutex);
+    std::vector<std::string> names;
+    for (const auto& [name, id] : ui().registered) names.push_back(name);
+    return names;
+}
+
+void setCommandLine(const std::string& line) {
+    std::lock_guard lock(ui().mutex);
+    ui().commandLine = line;
+}
+
+void failNextWindowCreation() {
+    std::lock_guard lock(ui().mutex);
+    ui().failNextCreation = true;
+}
+
+} // namespace zel::sim

@@ -1,0 +1,112 @@
+// The real user interface behind platform/ui.h: one window class whose procedure hands
+// every message to the window's WindowHandler.
+#include <zel/platform/ui.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace zel::platform {
+namespace {
+
+constexpr const char* kFrameClass = "ZelSATAFrame";
+
+HWND toHwnd(Window window) { return reinterpret_cast<HWND>(window); }
+Window toWindow(HWND hwnd) { return reinterpret_cast<Window>(hwnd); }
+
+HMODULE g_resourceModule = nullptr;
+
+LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* handler = reinterpret_cast<WindowHandler*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (handler != nullptr) {
+        std::intptr_t result = 0;
+        const bool handled = handler->onMessage(toWindow(hwnd), message, wParam, lParam, result);
+        if (message == WM_DESTROY) PostQuitMessage(0); // the frame's destruction ends the loop
+        if (message == WM_NCDESTROY) SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        if (handled) return result;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+bool registerFrameClass() {
+    static const bool registered = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = frameProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = kFrameClass;
+        return RegisterClassA(&wc) != 0;
+    }();
+    return registered;
+}
+
+} // namespace
+
+FrameWindow FrameWindow::create(WindowHandler& handler, const char* title) {
+    if (!registerFrameClass()) return {};
+    // A popup without caption or system menu, never shown: no taskbar button.
+    HWND hwnd = CreateWindowExA(0, kFrameClass, title, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), &handler);
+    return FrameWindow(toWindow(hwnd));
+}
+
+FrameWindow& FrameWindow::operator=(FrameWindow&& other) noexcept {
+    if (this != &other) {
+        reset();
+        window_ = other.window_;
+        other.window_ = 0;
+    }
+    return *this;
+}
+
+void FrameWindow::reset() {
+    if (window_ != 0 && IsWindow(toHwnd(window_))) DestroyWindow(toHwnd(window_));
+    window_ = 0;
+}
+
+int runMessageLoop() {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+bool postMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    return PostMessageA(toHwnd(window), message, wParam, lParam) != FALSE;
+}
+
+bool isWindow(Window window) { return IsWindow(toHwnd(window)) != FALSE; }
+
+bool setWindowText(Window window, const char* text) { return SetWindowTextA(toHwnd(window), text) != FALSE; }
+
+bool showWindow(Window window, int command) { return ShowWindow(toHwnd(window), command) != FALSE; }
+
+Window getLastActivePopup(Window window) { return toWindow(GetLastActivePopup(toHwnd(window))); }
+
+bool isWindowEnabled(Window window) { return IsWindowEnabled(toHwnd(window)) != FALSE; }
+
+bool setTimer(Window window, std::uintptr_t id, std::uint32_t milliseconds) {
+    return SetTimer(toHwnd(window), id, milliseconds, nullptr) != 0;
+}
+
+bool killTimer(Window window, std::uintptr_t id) { return KillTimer(toHwnd(window), id) != FALSE; }
+
+std::uint32_t registerWindowMessage(const char* name) { return RegisterWindowMessageA(name); }
+
+Window findWindow(const char* title) { return toWindow(FindWindowA(nullptr, title)); }
+
+const char* commandLine() { return GetCommandLineA(); }
+
+int messageBox(Window owner, const char* text, const char* caption, std::uint32_t style) {
+    return MessageBoxA(toHwnd(owner), text, caption, style);
+}
+
+void initCommonControls() { InitCommonControls(); }
+
+void setResourceModule(const Library& module) { g_resourceModule = static_cast<HMODULE>(module.native()); }
+
+} // namespace zel::platform
