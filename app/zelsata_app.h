@@ -52,6 +52,7 @@ public:
     std::uint8_t GetBusy() const { return busy; }
 
     platform::Window mainWindow() const;
+    tray::CMainFrame* mainFrame() const { return mainFrame_.get(); }
     const Inventory& inventory() const { return inventory_; }
 
     platform::MutexHandle instanceMarker;

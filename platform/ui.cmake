@@ -2,7 +2,7 @@
 # (inside ZelSim, so the program and its tests share one set of windows).
 if(WIN32)
   add_library(zel_ui STATIC win32/ui.cpp)
-  target_link_libraries(zel_ui PUBLIC zel_platform_headers zel_library user32 comctl32)
+  target_link_libraries(zel_ui PUBLIC zel_platform_headers zel_library user32 comctl32 shell32)
   zel_defaults(zel_ui)
 else()
   target_sources(ZelSim PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim/src/ui_backend.cpp)

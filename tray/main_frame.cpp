@@ -1,21 +1,164 @@
 #include "main_frame.h"
 
+#include "commands.h"
+#include "markers.h"
+#include "zelsata_app.h"
+
+#include <cstring>
+
 namespace zel::tray {
 
+using namespace zel::platform;
+using app::CZelSATAApp;
+
+namespace {
+
+CZelSATAApp& theApp() { return *app::currentApp(); }
+
+} // namespace
+
+CMainFrame::CMainFrame()
+    : closeRequestMessage_(registerWindowMessage("ZELSATA")), downloadMessage_(registerWindowMessage("ZELDOWNLOAD")) {}
+
 bool CMainFrame::Create(const char* title) {
-    frame_ = platform::FrameWindow::create(*this, title);
+    frame_ = FrameWindow::create(*this, title);
+    if (!frame_) self_ = 0;
     return static_cast<bool>(frame_);
 }
 
-bool CMainFrame::onMessage(platform::Window, std::uint32_t message, std::uintptr_t, std::intptr_t,
+bool CMainFrame::SetTrayIcon(std::uint32_t operation) {
+    char tip[64] = {};
+    theApp().LoadUiString(IDS_TRAY_TIP, tip, sizeof tip);
+    switch (operation) {
+    case kNimAdd: trayIcon_.flags = kNifMessage | kNifIcon | kNifTip; break;
+    case kNimModify: trayIcon_.flags = kNifIcon | kNifTip; break;
+    case kNimDelete: trayIcon_.flags = 0; break;
+    default: break; // flags stay as they were
+    }
+    trayIcon_.window = window();
+    trayIcon_.id = kTrayIconId;
+    trayIcon_.callbackMessage = WM_TRAYNOTIFY;
+    std::memcpy(trayIcon_.tip, tip, sizeof tip); // at most 63 characters and the terminator
+    return shellNotifyIcon(operation, trayIcon_);
+}
+
+void CMainFrame::ShowOrHideTrayIcon() {
+    SetTrayIcon(theApp().inventory().devicesPresent() ? kNimAdd : kNimDelete);
+}
+
+bool CMainFrame::onMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                            std::intptr_t& result) {
+    if (self_ == 0) self_ = window;
     switch (message) {
-    case platform::kWmCreate:
+    case kWmCreate:
+        result = OnCreate();
+        return true;
+    case kWmTimer:
+        if (wParam == IDT_STARTUP) OnStartupTimer();
+        return false; // ticks also get the default processing
+    case kWmDestroy:
+        // The stored record, unchanged: deleting an icon never added is refused, harmlessly.
+        shellNotifyIcon(kNimDelete, trayIcon_);
+        return false;
+    case WM_TRAYNOTIFY:
+        OnTrayNotify(static_cast<std::uint32_t>(lParam));
         result = 0;
         return true;
+    case kWmCommand:
+        return OnCommand(static_cast<std::uint32_t>(wParam & 0xFFFF));
+    case kWmDeviceChange:
+        OnDeviceChange(wParam);
+        result = 1;
+        return true;
     default:
-        return false; // WM_CLOSE destroys the frame, whose destruction ends the loop
+        break;
     }
+    if (message == closeRequestMessage_ && message != 0) {
+        if (wParam == 0) postMessage(theApp().mainWindow(), kWmClose, 0, 0);
+        result = 1;
+        return true;
+    }
+    if (message == downloadMessage_ && message != 0) {
+        result = 1; // accepted; the download library may post it, nothing follows
+        return true;
+    }
+    return false;
+}
+
+std::intptr_t CMainFrame::OnCreate() {
+    trayIcon_.icon = loadIcon(theApp().resourceLibrary, IDI_TRAY, 16);
+    setTimer(window(), IDT_STARTUP, 1000);
+    return 0;
+}
+
+void CMainFrame::OnStartupTimer() {
+    killTimer(window(), IDT_STARTUP);
+    ShowOrHideTrayIcon();
+    unsigned char autoUpdate[4] = {};
+    app::ReadSetting(kHkeyLocalMachine, app::kSettingsKey, app::kAutoUpDate, autoUpdate, sizeof autoUpdate);
+    if (autoUpdate[0] != 1) return;
+    char question[256] = {};
+    theApp().LoadUiString(IDS_ASK_CHECK_FOR_UPDATE, question, 255);
+    // The update check itself is the update module's; a No leaves everything as it is.
+    messageBox(0, question, "ZelSATA DownLoad", kMbYesNo);
+}
+
+void CMainFrame::OnTrayNotify(std::uint32_t mouseMessage) {
+    CZelSATAApp& app = theApp();
+    switch (mouseMessage) {
+    case kWmLButtonDown:
+    case kWmRButtonUp:
+        if (app.GetBusy() == 1) Raise();
+        break;
+    case kWmLButtonDblClk:
+        if (app.GetBusy() == 1)
+            Raise();
+        else if (getKeyState(kVkControl) < 0)
+            postMessage(app.mainWindow(), kWmClose, 0, 0);
+        break;
+    default:
+        break;
+    }
+    if (!app.inventory().devicesPresent()) SetTrayIcon(kNimDelete);
+}
+
+bool CMainFrame::OnCommand(std::uint32_t command) {
+    switch (command) {
+    case IDM_EXIT:
+        postMessage(theApp().mainWindow(), kWmClose, 0, 0);
+        return true;
+    case IDM_OPEN_LINK: {
+        char address[256] = {};
+        theApp().LoadUiString(IDS_WEB_ADDRESS, address, 255);
+        shellExecute("open", address);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::OnDeviceChange(std::uintptr_t event) {
+    CZelSATAApp& app = theApp();
+    // A removal holds its marker for its whole length: its own broadcasts are ignored.
+    MutexHandle removal = app::AcquireMarker(app::kRemoveMarker);
+    if (!removal) return;
+    app::ReleaseMarker(removal);
+    // Rebuilds never nest (a message box inside one runs its own message loop).
+    MutexHandle change = app::AcquireMarker(app::kChangeMarker);
+    if (!change) return;
+    app.changeMarker = std::move(change);
+    if (event == DBT_DEVNODES_CHANGED || event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE) {
+        app.RebuildInventory();
+        ShowOrHideTrayIcon();
+    }
+    app::ReleaseMarker(app.changeMarker);
+}
+
+void CMainFrame::Raise() {
+    // The frame stays hidden; the modal dialog it owns comes to the front with it.
+    setWindowTopmost(window(), true);
+    setWindowTopmost(window(), false);
 }
 
 } // namespace zel::tray

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstring>
 
 namespace zel::platform {
 namespace {
@@ -108,5 +111,43 @@ int messageBox(Window owner, const char* text, const char* caption, std::uint32_
 void initCommonControls() { InitCommonControls(); }
 
 void setResourceModule(const Library& module) { g_resourceModule = static_cast<HMODULE>(module.native()); }
+
+} // namespace zel::platform
+
+// ---- notification-area icon and the frame's neighbours -----------------------------------
+
+namespace zel::platform {
+
+// The record as the Windows 2000 shell knows it: everything up to the balloon's GUID.
+static_assert(NOTIFYICONDATAA_V2_SIZE == (sizeof(void*) == 8 ? 504 : 488));
+
+bool shellNotifyIcon(std::uint32_t operation, const TrayIconRecord& record) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    data.hWnd = toHwnd(record.window);
+    data.uID = record.id;
+    data.uFlags = record.flags;
+    data.uCallbackMessage = record.callbackMessage;
+    data.hIcon = static_cast<HICON>(record.icon);
+    static_assert(sizeof data.szTip == sizeof record.tip);
+    std::memcpy(data.szTip, record.tip, sizeof data.szTip);
+    return Shell_NotifyIconA(operation, &data) != FALSE;
+}
+
+IconHandle loadIcon(const Library& module, std::uint32_t id, int size) {
+    return LoadImageA(static_cast<HMODULE>(module.native()), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size,
+                      LR_VGACOLOR);
+}
+
+short getKeyState(int virtualKey) { return GetKeyState(virtualKey); }
+
+bool setWindowTopmost(Window window, bool topmost) {
+    return SetWindowPos(toHwnd(window), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                        SWP_NOSIZE | SWP_NOMOVE) != FALSE;
+}
+
+std::intptr_t shellExecute(const char* verb, const char* file) {
+    return reinterpret_cast<std::intptr_t>(ShellExecuteA(nullptr, verb, file, nullptr, nullptr, SW_SHOWNORMAL));
+}
 
 } // namespace zel::platform

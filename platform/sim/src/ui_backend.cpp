@@ -46,6 +46,10 @@ struct UiState {
     Window nextWindow = 0x10010;
     bool failNextCreation = false;
     std::optional<int> quitCode;
+    std::vector<platform::TrayIconRecord> trayIcons; // shown, by (window, id)
+    std::map<int, bool> keysDown;
+    std::vector<std::pair<Window, bool>> zOrderCalls;
+    std::vector<std::string> shellOpened;
     std::string commandLine = "\"C:\\Program Files\\ZelSATA\\ZelSATA.exe\"";
 };
 
@@ -248,6 +252,54 @@ int messageBox(Window owner, const char* text, const char* caption, std::uint32_
     return answer;
 }
 
+bool shellNotifyIcon(std::uint32_t operation, const TrayIconRecord& record) {
+    std::lock_guard lock(ui().mutex);
+    auto& icons = ui().trayIcons;
+    const auto same = [&](const TrayIconRecord& r) { return r.window == record.window && r.id == record.id; };
+    const auto found = std::find_if(icons.begin(), icons.end(), same);
+    switch (operation) {
+    case kNimAdd:
+        if (found != icons.end() || sim::find(ui(), record.window) == nullptr) return false;
+        icons.push_back(record);
+        return true;
+    case kNimModify:
+        if (found == icons.end()) return false;
+        *found = record;
+        return true;
+    case kNimDelete:
+        if (found == icons.end()) return false;
+        icons.erase(found);
+        return true;
+    default:
+        return false;
+    }
+}
+
+IconHandle loadIcon(const Library& module, std::uint32_t id, int size) {
+    // A distinct, recognisable non-null handle per (module, id, size); null without a module.
+    if (!module) return nullptr;
+    return reinterpret_cast<IconHandle>(static_cast<std::uintptr_t>(0x1C000000u + id * 64u + static_cast<unsigned>(size)));
+}
+
+short getKeyState(int virtualKey) {
+    std::lock_guard lock(ui().mutex);
+    const auto it = ui().keysDown.find(virtualKey);
+    return it != ui().keysDown.end() && it->second ? static_cast<short>(-128) : 0;
+}
+
+bool setWindowTopmost(Window window, bool topmost) {
+    std::lock_guard lock(ui().mutex);
+    if (sim::find(ui(), window) == nullptr) return false;
+    ui().zOrderCalls.emplace_back(window, topmost);
+    return true;
+}
+
+std::intptr_t shellExecute(const char*, const char* file) {
+    std::lock_guard lock(ui().mutex);
+    ui().shellOpened.emplace_back(file != nullptr ? file : "");
+    return 42;
+}
+
 void initCommonControls() {}
 
 void setResourceModule(const Library&) {}
@@ -268,6 +320,10 @@ void resetUi() {
     s.failNextCreation = false;
     s.quitCode.reset();
     s.registered.clear();
+    s.trayIcons.clear();
+    s.keysDown.clear();
+    s.zOrderCalls.clear();
+    s.shellOpened.clear();
 }
 
 std::vector<MessageBoxShown> messageBoxes() {
@@ -355,6 +411,26 @@ std::vector<WindowState> windows() {
 void setWindowEnabled(Window window, bool enabled) {
     std::lock_guard lock(ui().mutex);
     if (SimWindow* w = find(ui(), window)) w->state.enabled = enabled;
+}
+
+std::vector<platform::TrayIconRecord> trayIcons() {
+    std::lock_guard lock(ui().mutex);
+    return ui().trayIcons;
+}
+
+void setKeyDown(int virtualKey, bool down) {
+    std::lock_guard lock(ui().mutex);
+    ui().keysDown[virtualKey] = down;
+}
+
+std::vector<std::pair<platform::Window, bool>> zOrderCalls() {
+    std::lock_guard lock(ui().mutex);
+    return ui().zOrderCalls;
+}
+
+std::vector<std::string> shellOpened() {
+    std::lock_guard lock(ui().mutex);
+    return ui().shellOpened;
 }
 
 std::vector<std::string> registeredMessages() {

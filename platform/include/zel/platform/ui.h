@@ -103,4 +103,45 @@ ZEL_SYSTEM_API void initCommonControls();
 // Where dialogs, menus, icons and bitmaps are looked up from now on.
 ZEL_SYSTEM_API void setResourceModule(const Library& module);
 
+// ---- notification-area icon and the frame's neighbours ----------------------------------
+
+inline constexpr std::uint32_t kNimAdd = 0;
+inline constexpr std::uint32_t kNimModify = 1;
+inline constexpr std::uint32_t kNimDelete = 2;
+inline constexpr std::uint32_t kNifMessage = 0x1;
+inline constexpr std::uint32_t kNifIcon = 0x2;
+inline constexpr std::uint32_t kNifTip = 0x4;
+inline constexpr int kVkControl = 0x11;
+
+using IconHandle = void*;
+
+// The fields of NOTIFYICONDATAA that the program writes. The backend sends the record in
+// the form the Windows 2000 shell knows (a 128-byte tip), sized for the architecture,
+// with every other field zero.
+struct TrayIconRecord {
+    Window window = 0;
+    std::uint32_t id = 0;
+    std::uint32_t flags = 0;
+    std::uint32_t callbackMessage = 0;
+    IconHandle icon = nullptr;
+    char tip[128] = {};
+};
+
+// Shell_NotifyIconA: false when the shell refuses (adding an icon twice, deleting one
+// that is not there, no shell running).
+ZEL_SYSTEM_API bool shellNotifyIcon(std::uint32_t operation, const TrayIconRecord& record);
+
+// LoadImageA(module, id, IMAGE_ICON, size, size, LR_VGACOLOR); null when missing.
+ZEL_SYSTEM_API IconHandle loadIcon(const Library& module, std::uint32_t id, int size);
+
+// GetKeyState: negative while the key is down.
+ZEL_SYSTEM_API short getKeyState(int virtualKey);
+
+// SetWindowPos(window, HWND_TOPMOST or HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE).
+ZEL_SYSTEM_API bool setWindowTopmost(Window window, bool topmost);
+
+// ShellExecuteA(no owner, verb, file, no parameters, no directory, SW_SHOWNORMAL): the
+// result as a number (above 32 on success).
+ZEL_SYSTEM_API std::intptr_t shellExecute(const char* verb, const char* file);
+
 } // namespace zel::platform

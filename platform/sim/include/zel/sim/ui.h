@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zel::sim {
@@ -51,6 +52,15 @@ ZELSIM_API bool timerRunning(platform::Window window, std::uintptr_t id);
 
 ZELSIM_API std::vector<WindowState> windows(); // live windows, in creation order
 ZELSIM_API void setWindowEnabled(platform::Window window, bool enabled);
+
+// Notification-area icons shown now, in the order they were added.
+ZELSIM_API std::vector<platform::TrayIconRecord> trayIcons();
+// Holds a key down (or lets it go) for getKeyState.
+ZELSIM_API void setKeyDown(int virtualKey, bool down);
+// setWindowTopmost calls since the last reset: the window and whether it went topmost.
+ZELSIM_API std::vector<std::pair<platform::Window, bool>> zOrderCalls();
+// Files handed to shellExecute since the last reset.
+ZELSIM_API std::vector<std::string> shellOpened();
 
 // Names registered with registerWindowMessage since the last reset (upper case, sorted).
 ZELSIM_API std::vector<std::string> registeredMessages();

@@ -1,0 +1,170 @@
+// The main frame: the tray icon's life, the start-up question, device changes and the
+// close request from other programs.
+#include "app_fixture.h"
+
+#include "commands.h"
+#include "main_frame.h"
+#include "markers.h"
+
+namespace zel::test {
+namespace {
+
+using namespace zel::tray;
+
+class Frame : public AppTest {
+protected:
+    void start(const sim::Machine& machine) {
+        sim::install(machine);
+        app_ = std::make_unique<app::CZelSATAApp>();
+        ASSERT_TRUE(app_->InitInstance());
+        sim::pumpMessages();
+    }
+    void TearDown() override {
+        if (app_) app_->ExitInstance();
+        app_.reset();
+        EXPECT_EQ(sim::openHandles().total(), 0);
+        AppTest::TearDown();
+    }
+    // Lets the clock run and the queue drain.
+    static void wait(std::uint32_t milliseconds) {
+        sim::advanceTime(milliseconds);
+        sim::pumpMessages();
+    }
+    std::intptr_t send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+        std::intptr_t result = -7;
+        app_->mainFrame()->onMessage(app_->mainWindow(), message, wParam, lParam, result);
+        return result;
+    }
+    static sim::Machine withoutCard() {
+        sim::Machine machine = sim::defaultMachine();
+        // Leave only the board's devices: the search for SATA cards then finds nothing.
+        for (sim::Node& node : machine.nodes)
+            if (!node.instanceId.empty() && node.instanceId.rfind("PCI\\VEN_1095", 0) == 0) node.properties.clear();
+        return machine;
+    }
+    std::unique_ptr<app::CZelSATAApp> app_;
+};
+
+TEST_F(Frame, IconAppearsOneSecondAfterStartWhileDevicesArePresent) {
+    start(sim::defaultMachine());
+    wait(999);
+    EXPECT_TRUE(sim::trayIcons().empty()) << "not before the first second";
+    wait(1);
+    const auto icons = sim::trayIcons();
+    ASSERT_EQ(icons.size(), 1u);
+    EXPECT_EQ(icons[0].window, app_->mainWindow());
+    EXPECT_EQ(icons[0].id, 100u);
+    EXPECT_EQ(icons[0].callbackMessage, 0x8064u);
+    EXPECT_EQ(icons[0].flags, 7u);
+    EXPECT_NE(icons[0].icon, nullptr);
+    EXPECT_STREQ(icons[0].tip, res::uiString(res::Language::english, 5));
+    EXPECT_FALSE(sim::timerRunning(app_->mainWindow(), IDT_STARTUP)) << "the start-up timer runs once";
+    EXPECT_TRUE(sim::messageBoxes().empty()) << "no update question unless asked for";
+
+    // Quitting deletes it.
+    platform::postMessage(app_->mainWindow(), platform::kWmClose, 0, 0);
+    EXPECT_EQ(app_->Run(), 0);
+    EXPECT_TRUE(sim::trayIcons().empty());
+}
+
+TEST_F(Frame, NoDeviceNoIconAndTheUpdateQuestionOnceWhenAskedFor) {
+    sim::Machine machine = withoutCard();
+    setValue(machine, app::kSettingsKey, "AutoUpDate", platform::kRegDword, sim::dwordBytes(1));
+    start(machine);
+    sim::answerMessageBoxes({platform::kIdNo});
+    wait(3000);
+    EXPECT_TRUE(sim::trayIcons().empty());
+    const auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, res::uiString(res::Language::english, 29));
+    EXPECT_EQ(boxes[0].caption, "ZelSATA DownLoad");
+    EXPECT_EQ(boxes[0].style, platform::kMbYesNo);
+    EXPECT_EQ(boxes[0].owner, 0u);
+}
+
+TEST_F(Frame, DeviceChangesRebuildAndFollowWithTheIcon) {
+    start(sim::defaultMachine());
+    wait(1000);
+    ASSERT_EQ(sim::trayIcons().size(), 1u);
+
+    // The last device leaves: the icon goes; a device arrives: it comes back.
+    sim::install(withoutCard());
+    EXPECT_EQ(send(platform::kWmDeviceChange, DBT_DEVICEREMOVECOMPLETE, 0), 1);
+    EXPECT_FALSE(app_->inventory().devicesPresent());
+    EXPECT_TRUE(sim::trayIcons().empty());
+    sim::install(sim::defaultMachine());
+    EXPECT_EQ(send(platform::kWmDeviceChange, DBT_DEVICEARRIVAL, 0), 1);
+    EXPECT_EQ(app_->inventory().count(), 3);
+    EXPECT_EQ(sim::trayIcons().size(), 1u);
+
+    // Other events are granted and rebuild nothing.
+    sim::install(withoutCard());
+    EXPECT_EQ(send(platform::kWmDeviceChange, 0x0018 /* configuration changed */, 0), 1);
+    EXPECT_EQ(app_->inventory().count(), 3);
+
+    // While a removal or another rebuild holds its marker, events are ignored.
+    for (const char* marker : {app::kRemoveMarker, app::kChangeMarker}) {
+        platform::MutexHandle held = app::AcquireMarker(marker);
+        ASSERT_TRUE(held);
+        EXPECT_EQ(send(platform::kWmDeviceChange, DBT_DEVNODES_CHANGED, 0), 1);
+        EXPECT_EQ(app_->inventory().count(), 3) << marker;
+        app::ReleaseMarker(held);
+    }
+    EXPECT_EQ(send(platform::kWmDeviceChange, DBT_DEVNODES_CHANGED, 0), 1);
+    EXPECT_EQ(app_->inventory().count(), 0);
+    EXPECT_FALSE(sim::mutexExists("Global\\ZelDeviceChange"));
+    EXPECT_FALSE(sim::mutexExists("Global\\ZelDeviceRemove"));
+}
+
+TEST_F(Frame, CloseRequestFromOtherProgramsAndTheExitCommand) {
+    start(sim::defaultMachine());
+    const std::uint32_t closeRequest = platform::registerWindowMessage("ZELSATA");
+    const std::uint32_t download = platform::registerWindowMessage("ZELDOWNLOAD");
+    EXPECT_EQ(send(download, 5, 6), 1);
+    EXPECT_EQ(send(closeRequest, 1, 0), 1);
+    EXPECT_TRUE(sim::queuedMessages(app_->mainWindow()).empty()) << "a non-zero wParam is ignored";
+    EXPECT_EQ(send(closeRequest, 0, 0), 1);
+    EXPECT_EQ(sim::queuedMessages(app_->mainWindow()), std::vector<std::uint32_t>{platform::kWmClose});
+    sim::pumpMessages();
+    EXPECT_TRUE(sim::windows().empty());
+
+    app_->ExitInstance();
+    sim::resetUi();
+    start(sim::defaultMachine());
+    send(platform::kWmCommand, IDM_EXIT, 0);
+    EXPECT_EQ(sim::queuedMessages(app_->mainWindow()), std::vector<std::uint32_t>{platform::kWmClose});
+    send(platform::kWmCommand, IDM_OPEN_LINK, 0);
+    EXPECT_EQ(sim::shellOpened(), std::vector<std::string>{res::uiString(res::Language::english, 30)});
+}
+
+TEST_F(Frame, ClicksWhileBusyOnlyRaiseAndControlDoubleClickQuits) {
+    start(sim::defaultMachine());
+    wait(1000);
+    app_->SetBusy(1);
+    sim::setKeyDown(platform::kVkControl, true);
+    for (std::intptr_t click : {0x201, 0x203, 0x205}) EXPECT_EQ(send(WM_TRAYNOTIFY, 100, click), 0);
+    EXPECT_EQ(sim::zOrderCalls().size(), 6u) << "topmost and back, once per click";
+    EXPECT_TRUE(sim::zOrderCalls()[0].second);
+    EXPECT_FALSE(sim::zOrderCalls()[1].second);
+    EXPECT_TRUE(sim::queuedMessages(app_->mainWindow()).empty()) << "no quitting while busy";
+
+    app_->SetBusy(0);
+    send(WM_TRAYNOTIFY, 100, 0x203);
+    EXPECT_EQ(sim::queuedMessages(app_->mainWindow()), std::vector<std::uint32_t>{platform::kWmClose});
+
+    // A click while no device is present takes the icon away.
+    sim::pumpMessages();
+}
+
+TEST_F(Frame, AClickWithNoDevicePresentDeletesTheIcon) {
+    start(sim::defaultMachine());
+    wait(1000);
+    ASSERT_EQ(sim::trayIcons().size(), 1u);
+    sim::install(withoutCard());
+    app_->RebuildInventory(); // as a rebuild that did not touch the icon would leave it
+    send(WM_TRAYNOTIFY, 100, 0x200 /* mouse move */);
+    EXPECT_TRUE(sim::trayIcons().empty());
+}
+
+} // namespace
+} // namespace zel::test
