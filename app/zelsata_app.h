@@ -48,6 +48,10 @@ public:
     // Rebuilds the inventory from the search library; always 1.
     int RebuildInventory();
 
+    // Removes inventory entry `index` behind the progress window, asking first for a
+    // system disk and telling the outcome: 1 removed, 0 not removed.
+    int RemoveEntry(int index);
+
     void SetBusy(int value) { busy = static_cast<std::uint8_t>(value); }
     std::uint8_t GetBusy() const { return busy; }
 

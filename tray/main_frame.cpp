@@ -1,6 +1,8 @@
 #include "main_frame.h"
 
+#include "command_menu.h"
 #include "commands.h"
+#include "device_menu.h"
 #include "markers.h"
 #include "zelsata_app.h"
 
@@ -66,6 +68,14 @@ bool CMainFrame::onMessage(Window window, std::uint32_t message, std::uintptr_t 
         return true;
     case kWmCommand:
         return OnCommand(static_cast<std::uint32_t>(wParam & 0xFFFF));
+    case kWmMeasureItem:
+        MeasureCommandItem(lParam);
+        result = 1;
+        return true;
+    case kWmDrawItem:
+        DrawCommandItem(lParam);
+        result = 1;
+        return true;
     case kWmDeviceChange:
         OnDeviceChange(wParam);
         result = 1;
@@ -105,10 +115,28 @@ void CMainFrame::OnStartupTimer() {
 
 void CMainFrame::OnTrayNotify(std::uint32_t mouseMessage) {
     CZelSATAApp& app = theApp();
+    Point cursor;
     switch (mouseMessage) {
     case kWmLButtonDown:
+        if (app.GetBusy() == 1) {
+            Raise();
+            break;
+        }
+        getCursorPos(cursor);
+        setForegroundWindow(window());
+        BuildDeviceMenu(deviceMenu_);
+        trackPopupMenu(deviceMenu_, window(), cursor);
+        break;
     case kWmRButtonUp:
-        if (app.GetBusy() == 1) Raise();
+        if (app.GetBusy() == 1) {
+            Raise();
+            break;
+        }
+        getCursorPos(cursor);
+        setForegroundWindow(window());
+        setFocus(window());
+        ShowCommandMenu(window(), cursor);
+        postMessage(window(), kWmNull, 0, 0);
         break;
     case kWmLButtonDblClk:
         if (app.GetBusy() == 1)
@@ -123,6 +151,10 @@ void CMainFrame::OnTrayNotify(std::uint32_t mouseMessage) {
 }
 
 bool CMainFrame::OnCommand(std::uint32_t command) {
+    if (command >= IDM_DEVICE_FIRST && command <= IDM_DEVICE_LAST) {
+        OnDeviceItem(static_cast<int>(command - IDM_DEVICE_FIRST));
+        return true;
+    }
     switch (command) {
     case IDM_EXIT:
         postMessage(theApp().mainWindow(), kWmClose, 0, 0);
@@ -153,6 +185,19 @@ void CMainFrame::OnDeviceChange(std::uintptr_t event) {
         ShowOrHideTrayIcon();
     }
     app::ReleaseMarker(app.changeMarker);
+}
+
+void CMainFrame::OnDeviceItem(int index) {
+    CZelSATAApp& app = theApp();
+    app.SetBusy(1);
+    // Held for the whole removal, so the broadcasts it causes are ignored; the removal
+    // goes ahead even if someone else holds it.
+    app.removeMarker = app::AcquireMarker(app::kRemoveMarker);
+    app.RemoveEntry(index);
+    app::ReleaseMarker(app.removeMarker);
+    // One rebuild follows each removal.
+    postMessage(app.mainWindow(), kWmDeviceChange, DBT_DEVNODES_CHANGED, 0);
+    app.SetBusy(0);
 }
 
 void CMainFrame::Raise() {

@@ -33,8 +33,10 @@ private:
     bool OnCommand(std::uint32_t command);
     void OnDeviceChange(std::uintptr_t event);
     void Raise();
+    void OnDeviceItem(int index);
 
     platform::FrameWindow frame_;
+    platform::PopupMenu deviceMenu_; // kept from one left click to the next
     platform::Window self_ = 0; // known from the first message, before creation returns
     platform::TrayIconRecord trayIcon_;
     std::uint32_t closeRequestMessage_ = 0;

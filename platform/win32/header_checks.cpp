@@ -56,6 +56,14 @@ constexpr bool k64 = sizeof(void*) == 8;
 static_assert(sizeof(SP_DEVICE_INTERFACE_DATA) == (k64 ? 32 : 28));
 static_assert(sizeof(SP_DEVINFO_DATA) == (k64 ? 32 : 28));
 static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == (k64 ? 8 : 5));
+static_assert(sizeof(SP_DEVINFO_DATA) <= sizeof(DeviceInfoData));
+
+// ---- device enumeration and removal -------------------------------------------------------
+
+static_assert(kSpdrpHardwareId == SPDRP_HARDWAREID);
+static_assert(kSpdrpPhysicalDeviceObjectName == SPDRP_PHYSICAL_DEVICE_OBJECT_NAME);
+static_assert(kErrorInvalidData == ERROR_INVALID_DATA);
+static_assert(kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
 
 // ---- disks: the layout queries and both answers, on both architectures ---------------
 

@@ -32,6 +32,16 @@ GUID toGuid(const Guid& g) {
     return out;
 }
 
+// The device-info record likewise (28 and 32 bytes).
+static_assert(sizeof(SP_DEVINFO_DATA) <= sizeof(DeviceInfoData::opaque));
+static_assert(alignof(SP_DEVINFO_DATA) <= alignof(DeviceInfoData));
+
+SP_DEVINFO_DATA infoRecord(const DeviceInfoData& data) {
+    SP_DEVINFO_DATA record;
+    std::memcpy(&record, data.opaque, sizeof record);
+    return record;
+}
+
 HDEVINFO nativeSet(const DeviceInfoSet& set) { return static_cast<HDEVINFO>(set.native()); }
 
 struct FreeDeleter {
@@ -87,6 +97,12 @@ ConfigRet cmGetDeviceId(DevInst node, char* buffer, std::uint32_t length) {
 DeviceInfoSet DeviceInfoSet::presentInterfaces(const Guid& interfaceClass) {
     const GUID cls = toGuid(interfaceClass);
     HDEVINFO set = SetupDiGetClassDevsA(&cls, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (set == INVALID_HANDLE_VALUE) return {};
+    return DeviceInfoSet(set);
+}
+
+DeviceInfoSet DeviceInfoSet::presentDevices() {
+    HDEVINFO set = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
     if (set == INVALID_HANDLE_VALUE) return {};
     return DeviceInfoSet(set);
 }
@@ -161,6 +177,42 @@ bool setupInterfaceDevicePath(const DeviceInfoSet& set, const DeviceInterfaceDat
     if (length == room || length + 1 > capacity) return false; // unterminated, or too long
     std::memcpy(path, detail->DevicePath, length + 1);
     return true;
+}
+
+// ---- SetupAPI device enumeration and removal -------------------------------------
+
+bool setupEnumDeviceInfoData(const DeviceInfoSet& set, std::uint32_t index, DeviceInfoData& data) {
+    if (!set) return false;
+    SP_DEVINFO_DATA record{};
+    record.cbSize = sizeof record;
+    if (!SetupDiEnumDeviceInfo(nativeSet(set), index, &record)) return false;
+    data = DeviceInfoData{};
+    std::memcpy(data.opaque, &record, sizeof record);
+    return true;
+}
+
+bool setupGetDeviceRegistryProperty(const DeviceInfoSet& set, const DeviceInfoData& data, std::uint32_t property,
+                                    void* buffer, std::uint32_t size, std::uint32_t& required,
+                                    std::int32_t& lastError) {
+    if (!set) {
+        lastError = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    SP_DEVINFO_DATA record = infoRecord(data);
+    DWORD needed = 0;
+    const BOOL ok = SetupDiGetDeviceRegistryPropertyA(nativeSet(set), &record, property, nullptr,
+                                                      static_cast<PBYTE>(buffer), size, &needed);
+    lastError = ok ? ERROR_SUCCESS : static_cast<std::int32_t>(GetLastError());
+    required = needed;
+    return ok != FALSE;
+}
+
+bool setupRemoveDevice(const DeviceInfoSet& set, DeviceInfoData& data) {
+    if (!set) return false;
+    SP_DEVINFO_DATA record = infoRecord(data);
+    const BOOL ok = SetupDiRemoveDevice(nativeSet(set), &record);
+    std::memcpy(data.opaque, &record, sizeof record);
+    return ok != FALSE;
 }
 
 // ---- Device I/O and logical drives -----------------------------------------------

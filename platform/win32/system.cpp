@@ -1,4 +1,4 @@
-// Version, user locale and string resources over the real calls.
+// Version, user locale, string resources and waiting over the real calls.
 #include <zel/platform/system.h>
 
 #include <windows.h>
@@ -26,5 +26,7 @@ int loadString(const Library& module, std::uint32_t id, char* buffer, int size) 
     }
     return LoadStringA(static_cast<HMODULE>(module.native()), id, buffer, size);
 }
+
+void sleepMilliseconds(std::uint32_t milliseconds) { Sleep(milliseconds); }
 
 } // namespace zel::platform

@@ -1,8 +1,9 @@
 // What tests ask of the machine's bookkeeping: call counts, fault rules, open handles,
-// named mutexes.
+// named mutexes, the virtual time slept, removed nodes.
 #include "guard.h"
 #include "model.h"
 #include "state.h"
+#include "text.h"
 
 #include <numeric>
 
@@ -40,6 +41,9 @@ const char* opName(Op op) noexcept {
     case Op::loadLibrary: return "LoadLibraryA";
     case Op::getProcAddress: return "GetProcAddress";
     case Op::loadString: return "LoadStringA";
+    case Op::setupGetDeviceProperty: return "SetupDiGetDeviceRegistryPropertyA";
+    case Op::setupRemoveDevice: return "SetupDiRemoveDevice";
+    case Op::sleep: return "Sleep";
     case Op::count_: break;
     }
     return "?";
@@ -74,6 +78,7 @@ void resetCalls() noexcept {
     std::lock_guard lock(s.mutex);
     s.calls.fill(0);
     s.libraryLoads.clear();
+    s.slept = 0;
 }
 
 std::vector<std::string> libraryLoads() noexcept {
@@ -81,6 +86,22 @@ std::vector<std::string> libraryLoads() noexcept {
         detail::State& s = detail::state();
         std::lock_guard lock(s.mutex);
         return s.libraryLoads;
+    });
+}
+
+std::uint64_t sleptMilliseconds() noexcept {
+    detail::State& s = detail::state();
+    std::lock_guard lock(s.mutex);
+    return s.slept;
+}
+
+bool nodePresent(std::string_view instanceId) noexcept {
+    return detail::guarded(false, [&] {
+        detail::State& s = detail::state();
+        std::lock_guard lock(s.mutex);
+        for (const Node& n : detail::machineLocked(s).nodes)
+            if (n.present && detail::equalNoCase(n.instanceId, instanceId)) return true;
+        return false;
     });
 }
 

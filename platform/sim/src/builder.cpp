@@ -177,6 +177,16 @@ NodeRef& NodeRef::files(const std::vector<std::string>& names) {
     return *this;
 }
 
+NodeRef& NodeRef::refusesRemoval(std::uint32_t times) {
+    node().refusesRemoval = times;
+    return *this;
+}
+
+NodeRef& NodeRef::leavesVolumesOnRemoval() {
+    node().removalLeavesVolumes = true;
+    return *this;
+}
+
 NodeRef NodeRef::child() {
     Machine& m = builder_->machine_;
     const int index = static_cast<int>(m.nodes.size());

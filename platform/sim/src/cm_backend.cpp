@@ -16,6 +16,11 @@ using sim::detail::Call;
 using sim::detail::guarded;
 using sim::detail::nodeIndex;
 
+// Removed nodes stay in the table (handles keep their numbers) but leave the tree.
+bool present(const Machine& m, int node) {
+    return node >= 0 && static_cast<std::size_t>(node) < m.nodes.size() && m.nodes[node].present;
+}
+
 std::string subjectOf(const Machine& m, int node) { return node < 0 ? std::string() : m.nodes[node].instanceId; }
 
 // Child, sibling and parent share their shape: validate the handle, ask the fault rules,
@@ -52,8 +57,9 @@ ConfigRet cmLocateRoot(DevInst& root) {
 
 ConfigRet cmGetChild(DevInst& child, DevInst node) {
     return related(Op::cmGetChild, child, node, [](const Machine& m, int n) {
-        const auto& children = m.nodes[n].children;
-        return children.empty() ? -1 : children.front();
+        for (const int c : m.nodes[n].children)
+            if (present(m, c)) return c;
+        return -1;
     });
 }
 
@@ -62,8 +68,11 @@ ConfigRet cmGetSibling(DevInst& sibling, DevInst node) {
         const int parent = m.nodes[n].parent;
         if (parent < 0 || static_cast<std::size_t>(parent) >= m.nodes.size()) return -1;
         const auto& peers = m.nodes[parent].children;
-        const auto at = std::find(peers.begin(), peers.end(), n);
-        return at == peers.end() || at + 1 == peers.end() ? -1 : *(at + 1);
+        auto at = std::find(peers.begin(), peers.end(), n);
+        if (at == peers.end()) return -1;
+        while (++at != peers.end())
+            if (present(m, *at)) return *at;
+        return -1;
     });
 }
 

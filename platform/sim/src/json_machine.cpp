@@ -101,7 +101,7 @@ private:
         object(j, at,
                {"instanceId", "hardwareIds", "description", "friendlyName", "service", "class", "classGuid",
                 "pdoName", "properties", "unreadable", "disk", "cdrom", "interfaces", "layout", "opensForRead", "volumes",
-                "children"});
+                "refusesRemoval", "removalLeavesVolumes", "children"});
         if (j.contains("instanceId")) ref.instanceId(text(j["instanceId"], member(at, "instanceId")));
         if (j.contains("hardwareIds")) {
             const std::string where = member(at, "hardwareIds");
@@ -139,6 +139,15 @@ private:
             const json& list = array(j["volumes"], where);
             for (std::size_t i = 0; i < list.size(); ++i) nodeVolume(list[i], ref, item(where, i));
         }
+        if (j.contains("refusesRemoval")) {
+            // true: every attempt; a number: the first that many.
+            const json& refuses = j["refusesRemoval"];
+            const std::string where = member(at, "refusesRemoval");
+            if (refuses.is_boolean()) ref.refusesRemoval(flag(refuses, where) ? kRefuseAlways : 0);
+            else ref.refusesRemoval(u32(refuses, where));
+        }
+        if (j.contains("removalLeavesVolumes") && flag(j["removalLeavesVolumes"], member(at, "removalLeavesVolumes")))
+            ref.leavesVolumesOnRemoval();
         if (j.contains("children")) {
             const std::string where = member(at, "children");
             const json& list = array(j["children"], where);

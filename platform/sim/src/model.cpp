@@ -7,9 +7,14 @@
 namespace zel::sim {
 namespace detail {
 
-int nodeIndex(const Machine& machine, DevInst devInst) {
+int nodeSlot(const Machine& machine, DevInst devInst) {
     if (devInst == 0 || devInst > machine.nodes.size()) return -1;
     return static_cast<int>(devInst - 1);
+}
+
+int nodeIndex(const Machine& machine, DevInst devInst) {
+    const int n = nodeSlot(machine, devInst);
+    return n >= 0 && machine.nodes[n].present ? n : -1;
 }
 
 std::vector<int> preOrder(const Machine& machine) {
@@ -22,6 +27,7 @@ std::vector<int> preOrder(const Machine& machine) {
         pending.pop_back();
         // A hand-edited machine may link a node twice or out of range; visit it once.
         if (n < 0 || static_cast<std::size_t>(n) >= machine.nodes.size() || seen[n]) continue;
+        if (!machine.nodes[n].present) continue; // a removed node takes its subtree along
         seen[n] = true;
         order.push_back(n);
         const auto& children = machine.nodes[n].children;

@@ -11,10 +11,19 @@
 
 namespace zel::sim::detail {
 
-// The node a device-node handle names, or -1 when the handle names none.
+// The present node a device-node handle names, or -1 when the handle names none (or a
+// node since removed).
 int nodeIndex(const Machine& machine, DevInst devInst);
 
-// The nodes reachable from the root, root first, each before its children, children in
+// The node a handle was given for, present or removed, or -1.
+int nodeSlot(const Machine& machine, DevInst devInst);
+
+// Removes a node and its subtree: the nodes stop being present, and the device objects
+// and volumes they own go with them, except the volumes (and their "\\.\X:" objects)
+// of an owner that leaves its volumes behind.
+void removeSubtree(Machine& machine, int node);
+
+// The present nodes reachable from the root, root first, each before its children, children in
 // the order the system reports them: the order in which Windows enumerates devices.
 std::vector<int> preOrder(const Machine& machine);
 

@@ -1,4 +1,5 @@
-// SetupAPI device-interface sets answered from the model.
+// SetupAPI device-interface sets, and the set of every present node, answered from the
+// model.
 //
 // A set is built the way Windows builds it: all interfaces of the class exposed by
 // present nodes, in device-tree pre-order, and as its device-info elements the distinct
@@ -7,6 +8,7 @@
 // at index i can name different nodes, and only the detail call reports the owner of
 // the interface itself.
 #include "guard.h"
+#include "info_set.h"
 #include "model.h"
 #include "state.h"
 
@@ -24,22 +26,13 @@ using sim::Machine;
 using sim::Op;
 using sim::detail::Call;
 using sim::detail::guarded;
+using sim::detail::InfoSet;
+using sim::detail::setOf;
+using sim::detail::subjectOf;
 
 // The offset of the device path in SP_DEVICE_INTERFACE_DETAIL_DATA_A as 32-bit Windows
 // lays it out (the size field, then the path); the size query reports the record's size.
 constexpr std::uint32_t kDetailHeader = 5;
-
-struct InfoSet {
-    std::uint64_t serial;
-    Guid guid;
-    std::string subject; // the class name fault rules match
-    struct Entry {
-        std::string path;
-        DevInst owner;
-    };
-    std::vector<Entry> interfaces;
-    std::vector<DevInst> elements;
-};
 
 // What SP_DEVICE_INTERFACE_DATA carries here: the set it came from and its index.
 struct InterfaceRef {
@@ -49,10 +42,6 @@ struct InterfaceRef {
 };
 static_assert(sizeof(InterfaceRef) <= sizeof(DeviceInterfaceData::opaque));
 constexpr std::uint32_t kMagic = 0x5A534946; // "ZSIF"
-
-const InfoSet* setOf(const DeviceInfoSet& set) { return static_cast<const InfoSet*>(set.native()); }
-
-std::string subjectOf(const DeviceInfoSet& set) { return set ? setOf(set)->subject : std::string(); }
 
 // The interface a data record names, or null when it does not come from this set.
 const InfoSet::Entry* entryOf(const DeviceInfoSet& set, const DeviceInterfaceData& data) {
@@ -90,6 +79,19 @@ DeviceInfoSet DeviceInfoSet::presentInterfaces(const Guid& interfaceClass) {
         std::string subject = cls ? sim::interfaceClassName(*cls) : sim::detail::guidText(interfaceClass);
         if (call.fails(subject)) return DeviceInfoSet();
         auto set = buildSet(call.machine(), interfaceClass, std::move(subject), call.state().nextSetSerial++);
+        ++call.state().handles.infoSets;
+        return DeviceInfoSet(set.release());
+    });
+}
+
+// Every present node, in pre-order, as the set's elements; no interfaces.
+DeviceInfoSet DeviceInfoSet::presentDevices() {
+    return guarded(DeviceInfoSet(), [&] {
+        Call call(Op::setupGetClassDevs);
+        if (call.fails(sim::detail::kAllClassesSubject)) return DeviceInfoSet();
+        auto set = std::make_unique<InfoSet>(
+            InfoSet{call.state().nextSetSerial++, Guid{}, sim::detail::kAllClassesSubject, {}, {}});
+        for (const int n : sim::detail::preOrder(call.machine())) set->elements.push_back(static_cast<DevInst>(n + 1));
         ++call.state().handles.infoSets;
         return DeviceInfoSet(set.release());
     });

@@ -46,6 +46,7 @@ void install(Machine machine) noexcept {
         s.machine = std::move(machine);
         s.calls.fill(0);
         s.libraryLoads.clear();
+        s.slept = 0;
         s.faults.clear();
     });
 }

@@ -29,6 +29,7 @@ struct State {
     // objects belong to the running system, not to the machine model, so installs keep them.
     std::map<std::string, std::uint64_t> mutexNames;
     std::vector<std::string> libraryLoads; // counted like the calls
+    std::uint64_t slept = 0;               // virtual milliseconds, counted like the calls
 };
 
 // Never destroyed, so handles released during static destruction still find it.

@@ -1,4 +1,4 @@
-// Version, user locale and string resources answered from the simulated system.
+// Version, user locale, string resources and Sleep answered from the simulated system.
 #include "guard.h"
 #include "module.h"
 #include "state.h"
@@ -73,6 +73,15 @@ int loadString(const Library& module, std::uint32_t id, char* buffer, int size) 
         if (length > 0) std::memcpy(buffer, text, length);
         buffer[length] = '\0';
         return static_cast<int>(length);
+    });
+}
+
+// Returns at once: the wait is only recorded on the virtual clock, so tests never sleep.
+void sleepMilliseconds(std::uint32_t milliseconds) {
+    guarded(false, [&] {
+        Call call(Op::sleep);
+        call.state().slept += milliseconds;
+        return true;
     });
 }
 

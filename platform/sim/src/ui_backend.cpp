@@ -1,57 +1,14 @@
 // The simulated user interface behind platform/ui.h. Handlers run without the lock
 // held, so they may post, create windows or show message boxes themselves.
-#include <zel/sim/ui.h>
+#include "ui_state.h"
+
+#include <zel/sim/dialog.h>
 
 #include <algorithm>
 #include <cctype>
 #include <string_view>
-#include <deque>
-#include <map>
-#include <mutex>
-#include <optional>
 
-namespace zel::sim {
-namespace {
-
-using platform::Window;
-
-struct SimWindow {
-    WindowState state;
-    platform::WindowHandler* handler = nullptr;
-};
-
-struct Posted {
-    Window window;
-    std::uint32_t message;
-    std::uintptr_t wParam;
-    std::intptr_t lParam;
-};
-
-struct Timer {
-    Window window;
-    std::uintptr_t id;
-    std::uint32_t period;
-    std::uint64_t due;
-};
-
-struct UiState {
-    std::recursive_mutex mutex;
-    std::vector<SimWindow> windows;
-    std::deque<Posted> queue;
-    std::vector<Timer> timers;
-    std::vector<MessageBoxShown> boxes;
-    std::deque<int> answers;
-    std::map<std::string, std::uint32_t> registered;
-    std::uint64_t clock = 0;
-    Window nextWindow = 0x10010;
-    bool failNextCreation = false;
-    std::optional<int> quitCode;
-    std::vector<platform::TrayIconRecord> trayIcons; // shown, by (window, id)
-    std::map<int, bool> keysDown;
-    std::vector<std::pair<Window, bool>> zOrderCalls;
-    std::vector<std::string> shellOpened;
-    std::string commandLine = "\"C:\\Program Files\\ZelSATA\\ZelSATA.exe\"";
-};
+namespace zel::sim::detail {
 
 UiState& ui() {
     static UiState* state = new UiState; // never destroyed: windows may be released at exit
@@ -78,6 +35,8 @@ std::intptr_t send(Window window, std::uint32_t message, std::uintptr_t wParam, 
     const bool handled = handler->onMessage(window, message, wParam, lParam, result);
     if (message == platform::kWmDestroy) {
         std::lock_guard lock(ui().mutex);
+        const SimWindow* w = find(ui(), window);
+        if (w != nullptr && w->endsLoop)
         ui().queue.push_back({0, platform::kWmQuit, 0, 0}); // the frame's destruction ends the loop
     }
     if (!handled && message == platform::kWmClose) destroyWindow(window);
@@ -97,7 +56,10 @@ void destroyWindow(Window window) {
     std::erase_if(s.queue, [&](const Posted& p) { return p.window == window; });
 }
 
-} // namespace
+} // namespace zel::sim::detail
+
+namespace zel::sim {
+using namespace detail;
 
 // ---- platform calls -------------------------------------------------------------------
 
@@ -105,7 +67,7 @@ void destroyWindow(Window window) {
 
 namespace zel::platform {
 
-using sim::ui;
+using sim::detail::ui;
 
 FrameWindow FrameWindow::create(WindowHandler& handler, const char* title) {
     Window id = 0;
@@ -119,9 +81,9 @@ FrameWindow FrameWindow::create(WindowHandler& handler, const char* title) {
         ui().nextWindow += 4;
         ui().windows.push_back({{id, title != nullptr ? title : "", false, true}, &handler});
     }
-    if (sim::send(id, kWmCreate, 0, 0) == -1) {
+    if (sim::detail::send(id, kWmCreate, 0, 0) == -1) {
         std::lock_guard lock(ui().mutex);
-        std::erase_if(ui().windows, [&](const sim::SimWindow& w) { return w.state.id == id; });
+        std::erase_if(ui().windows, [&](const sim::detail::SimWindow& w) { return w.state.id == id; });
         return {};
     }
     return FrameWindow(id);
@@ -137,7 +99,7 @@ FrameWindow& FrameWindow::operator=(FrameWindow&& other) noexcept {
 }
 
 void FrameWindow::reset() {
-    if (window_ != 0) sim::destroyWindow(window_);
+    if (window_ != 0) sim::detail::destroyWindow(window_);
     window_ = 0;
 }
 
@@ -150,19 +112,19 @@ int runMessageLoop() {
 
 bool postMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
     std::lock_guard lock(ui().mutex);
-    if (sim::find(ui(), window) == nullptr) return false;
+    if (sim::detail::find(ui(), window) == nullptr) return false;
     ui().queue.push_back({window, message, wParam, lParam});
     return true;
 }
 
 bool isWindow(Window window) {
     std::lock_guard lock(ui().mutex);
-    return sim::find(ui(), window) != nullptr;
+    return sim::detail::find(ui(), window) != nullptr;
 }
 
 bool setWindowText(Window window, const char* text) {
     std::lock_guard lock(ui().mutex);
-    sim::SimWindow* w = sim::find(ui(), window);
+    sim::detail::SimWindow* w = sim::detail::find(ui(), window);
     if (w == nullptr) return false;
     w->state.title = text != nullptr ? text : "";
     return true;
@@ -170,7 +132,7 @@ bool setWindowText(Window window, const char* text) {
 
 bool showWindow(Window window, int command) {
     std::lock_guard lock(ui().mutex);
-    sim::SimWindow* w = sim::find(ui(), window);
+    sim::detail::SimWindow* w = sim::detail::find(ui(), window);
     if (w == nullptr) return false;
     const bool wasVisible = w->state.visible;
     w->state.visible = command != kSwHide;
@@ -183,15 +145,15 @@ Window getLastActivePopup(Window window) {
 
 bool isWindowEnabled(Window window) {
     std::lock_guard lock(ui().mutex);
-    const sim::SimWindow* w = sim::find(ui(), window);
+    const sim::detail::SimWindow* w = sim::detail::find(ui(), window);
     return w != nullptr && w->state.enabled;
 }
 
 bool setTimer(Window window, std::uintptr_t id, std::uint32_t milliseconds) {
     std::lock_guard lock(ui().mutex);
-    if (sim::find(ui(), window) == nullptr) return false;
+    if (sim::detail::find(ui(), window) == nullptr) return false;
     auto& timers = ui().timers;
-    std::erase_if(timers, [&](const sim::Timer& t) { return t.window == window && t.id == id; });
+    std::erase_if(timers, [&](const sim::detail::Timer& t) { return t.window == window && t.id == id; });
     // Windows raises periods below 10 ms to 10 ms.
     const std::uint32_t period = std::max<std::uint32_t>(milliseconds, 10);
     timers.push_back({window, id, period, ui().clock + period});
@@ -201,8 +163,8 @@ bool setTimer(Window window, std::uintptr_t id, std::uint32_t milliseconds) {
 bool killTimer(Window window, std::uintptr_t id) {
     std::lock_guard lock(ui().mutex);
     const auto removed =
-        std::erase_if(ui().timers, [&](const sim::Timer& t) { return t.window == window && t.id == id; });
-    std::erase_if(ui().queue, [&](const sim::Posted& p) {
+        std::erase_if(ui().timers, [&](const sim::detail::Timer& t) { return t.window == window && t.id == id; });
+    std::erase_if(ui().queue, [&](const sim::detail::Posted& p) {
         return p.window == window && p.message == kWmTimer && p.wParam == id;
     });
     return removed > 0;
@@ -222,7 +184,7 @@ Window findWindow(const char* title) {
     if (title == nullptr) return 0;
     std::lock_guard lock(ui().mutex);
     const std::string_view wanted(title);
-    for (const sim::SimWindow& w : ui().windows) {
+    for (const sim::detail::SimWindow& w : ui().windows) {
         const std::string& have = w.state.title;
         if (have.size() != wanted.size()) continue;
         bool same = true;
@@ -259,7 +221,7 @@ bool shellNotifyIcon(std::uint32_t operation, const TrayIconRecord& record) {
     const auto found = std::find_if(icons.begin(), icons.end(), same);
     switch (operation) {
     case kNimAdd:
-        if (found != icons.end() || sim::find(ui(), record.window) == nullptr) return false;
+        if (found != icons.end() || sim::detail::find(ui(), record.window) == nullptr) return false;
         icons.push_back(record);
         return true;
     case kNimModify:
@@ -289,7 +251,7 @@ short getKeyState(int virtualKey) {
 
 bool setWindowTopmost(Window window, bool topmost) {
     std::lock_guard lock(ui().mutex);
-    if (sim::find(ui(), window) == nullptr) return false;
+    if (sim::detail::find(ui(), window) == nullptr) return false;
     ui().zOrderCalls.emplace_back(window, topmost);
     return true;
 }
@@ -309,6 +271,7 @@ void setResourceModule(const Library&) {}
 namespace zel::sim {
 
 void resetUi() {
+    forgetDialogs();
     UiState& s = ui();
     std::lock_guard lock(s.mutex);
     s.windows.clear();
@@ -324,6 +287,11 @@ void resetUi() {
     s.keysDown.clear();
     s.zOrderCalls.clear();
     s.shellOpened.clear();
+    s.menus.clear();
+    s.menusShown.clear();
+    s.menuChoices.clear();
+    s.ownerDrawLabels.clear();
+    s.foreground = 0;
 }
 
 std::vector<MessageBoxShown> messageBoxes() {

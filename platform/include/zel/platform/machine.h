@@ -135,6 +135,9 @@ public:
     // SetupDiGetClassDevsA(class, no enumerator, no window, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE).
     // Empty (false) when the set cannot be built.
     static DeviceInfoSet presentInterfaces(const Guid& interfaceClass);
+    // SetupDiGetClassDevsA(no class, no enumerator, no window, DIGCF_PRESENT |
+    // DIGCF_ALLCLASSES): every present device node of every class. Empty when unavailable.
+    static DeviceInfoSet presentDevices();
 
     DeviceInfoSet(DeviceInfoSet&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
     DeviceInfoSet& operator=(DeviceInfoSet&& other) noexcept;
@@ -263,5 +266,39 @@ inline constexpr std::size_t kDriveLayoutInfoSize = 40;
 inline constexpr std::size_t kDriveLayoutInfoExSize = 192;
 inline constexpr Guid kPartitionMsftReservedGuid{
     0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
+
+} // namespace zel::platform
+
+// ---- SetupAPI device enumeration and removal -----------------------------------------
+namespace zel::platform {
+
+// SetupDiGetDeviceRegistryPropertyA property codes (SPDRP_*).
+inline constexpr std::uint32_t kSpdrpHardwareId = 1;
+inline constexpr std::uint32_t kSpdrpPhysicalDeviceObjectName = 14;
+
+// The property call's errors the logic tells apart.
+inline constexpr std::int32_t kErrorInvalidData = 13;        // the node has no such property
+inline constexpr std::int32_t kErrorInsufficientBuffer = 122; // ask again with `required` bytes
+
+// SP_DEVINFO_DATA, kept opaque: only the backend reads it (28 bytes on i686, 32 on x86_64).
+struct alignas(8) DeviceInfoData {
+    unsigned char opaque[32]{};
+};
+
+// SetupDiEnumDeviceInfo(set, index, &data) with data.cbSize set: the element's record, for
+// the property and removal calls below. False past the end and on failure.
+ZEL_MACHINE_API bool setupEnumDeviceInfoData(const DeviceInfoSet& set, std::uint32_t index,
+                                             DeviceInfoData& data);
+
+// SetupDiGetDeviceRegistryPropertyA(set, &data, property, no type, buffer, size, &required).
+// `required` receives the size the call reported; `lastError` is GetLastError() after a
+// failure (0 after success). A null buffer with size 0 is the size query: it fails with
+// kErrorInsufficientBuffer and the size, or kErrorInvalidData when the node lacks it.
+ZEL_MACHINE_API bool setupGetDeviceRegistryProperty(const DeviceInfoSet& set, const DeviceInfoData& data,
+                                                    std::uint32_t property, void* buffer, std::uint32_t size,
+                                                    std::uint32_t& required, std::int32_t& lastError);
+
+// SetupDiRemoveDevice(set, &data): removes the device node (and the nodes beneath it).
+ZEL_MACHINE_API bool setupRemoveDevice(const DeviceInfoSet& set, DeviceInfoData& data);
 
 } // namespace zel::platform

@@ -130,4 +130,9 @@ ZEL_SYSTEM_API std::uint32_t getUserDefaultLcid();
 // 0 or less copies nothing and answers 0.
 ZEL_SYSTEM_API int loadString(const Library& module, std::uint32_t id, char* buffer, int size);
 
+// ---- waiting --------------------------------------------------------------------------
+
+// Sleep(milliseconds). The simulated system only adds the time to its virtual clock.
+ZEL_SYSTEM_API void sleepMilliseconds(std::uint32_t milliseconds);
+
 } // namespace zel::platform

@@ -144,4 +144,56 @@ ZEL_SYSTEM_API bool setWindowTopmost(Window window, bool topmost);
 // result as a number (above 32 on success).
 ZEL_SYSTEM_API std::intptr_t shellExecute(const char* verb, const char* file);
 
+// ---- popup menus ---------------------------------------------------------------------
+
+inline constexpr std::uint32_t kWmMeasureItem = 0x002C;
+inline constexpr std::uint32_t kWmDrawItem = 0x002B;
+
+struct Point {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+ZEL_SYSTEM_API bool getCursorPos(Point& point);
+ZEL_SYSTEM_API bool setForegroundWindow(Window window);
+ZEL_SYSTEM_API void setFocus(Window window);
+
+// A popup menu (HMENU), destroyed with DestroyMenu.
+class ZEL_SYSTEM_API PopupMenu {
+public:
+    PopupMenu() = default;
+    static PopupMenu create(); // CreatePopupMenu
+
+    PopupMenu(PopupMenu&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+    PopupMenu& operator=(PopupMenu&& other) noexcept;
+    PopupMenu(const PopupMenu&) = delete;
+    PopupMenu& operator=(const PopupMenu&) = delete;
+    ~PopupMenu() { reset(); }
+
+    explicit operator bool() const { return handle_ != nullptr; }
+    void* native() const { return handle_; }
+    void reset();
+
+    // InsertMenuA(menu, position, MF_BYPOSITION | MF_STRING, command, text).
+    bool insertText(std::uint32_t position, std::uint32_t command, const char* text);
+    // AppendMenuA(menu, MF_OWNERDRAW, command, itemData): the item data picks what is drawn.
+    bool appendOwnerDrawn(std::uint32_t command, std::uintptr_t itemData);
+    bool appendSeparator();
+
+private:
+    explicit PopupMenu(void* handle) : handle_(handle) {}
+    void* handle_ = nullptr;
+};
+
+// TrackPopupMenu(menu, TPM_RIGHTBUTTON, x, y, 0, owner, nullptr): the chosen command
+// reaches the owner as WM_COMMAND once the menu has closed.
+ZEL_SYSTEM_API bool trackPopupMenu(const PopupMenu& menu, Window owner, Point at);
+
+// Owner-drawn command-menu items. The item data of a WM_MEASUREITEM or WM_DRAWITEM;
+// sizing an item to its label; painting it with its label and its 16 x 16 image
+// (column `itemData` of bitmap `bitmapId` of the module). Only the real backend draws.
+ZEL_SYSTEM_API std::uintptr_t ownerDrawItemData(std::uint32_t message, std::intptr_t lParam);
+ZEL_SYSTEM_API void measureMenuItem(std::intptr_t lParam, const char* label);
+ZEL_SYSTEM_API void drawMenuItem(std::intptr_t lParam, const char* label, const Library& module, std::uint32_t bitmapId);
+
 } // namespace zel::platform

@@ -64,8 +64,16 @@ struct Node {
     std::vector<Interface> interfaces;
     int parent = -1;           // index into Machine::nodes; -1 for the root
     std::vector<int> children; // in the order the system reports them
+    // False once removed: the handle stops naming a node and every walk passes it by,
+    // while the other nodes keep their handles.
+    bool present = true;
+    // Removal attempts of this node that are refused (kRefuseAlways: every one).
+    std::uint32_t refusesRemoval = 0;
+    // Whether the volumes this node owns stay behind when it is removed.
+    bool removalLeavesVolumes = false;
     bool operator==(const Node&) const = default;
 };
+inline constexpr std::uint32_t kRefuseAlways = 0xFFFFFFFF;
 
 enum class PartitionStyle { mbr, gpt, raw };
 
@@ -226,6 +234,9 @@ enum class Op {
     loadLibrary,
     getProcAddress,
     loadString,
+    setupGetDeviceProperty,
+    setupRemoveDevice,
+    sleep,
     count_
 };
 ZELSIM_API const char* opName(Op op) noexcept;
@@ -236,7 +247,8 @@ ZELSIM_API const char* opName(Op op) noexcept;
 // "|<code>", e.g. "PCI\VEN_1095...|2"), the path for CreateFileA and FindFirstFileA and
 // the device's path for DeviceIoControl (the general call adds "|<code in 8 hex digits>"),
 // the root text for GetDriveTypeA, the interface class ("disk", "cdrom", "writeonce") for
-// SetupAPI calls, the key ("HKLM\Software\...") for registry calls (a value write adds
+// SetupAPI calls ("all" for the set of every present node; the device-installer property
+// and removal calls name the node like the Configuration Manager calls), the key ("HKLM\Software\...") for registry calls (a value write adds
 // "|<name>"), the name for CreateMutexA, the path for LoadLibraryA ("<file>|<export>" and
 // "<file>|<id>" for GetProcAddress and LoadStringA). The first `skip` matching calls
 // pass; the next `times` fail (0 = every one from then on).
@@ -275,6 +287,13 @@ ZELSIM_API std::uint64_t totalCalls() noexcept;
 ZELSIM_API std::vector<std::string> libraryLoads() noexcept;
 ZELSIM_API void resetCalls() noexcept;
 ZELSIM_API HandleCounts openHandles() noexcept;
+// The milliseconds Sleep has waited on the virtual clock since the last install or
+// resetCalls (native builds, where the simulated system answers Sleep).
+ZELSIM_API std::uint64_t sleptMilliseconds() noexcept;
+
+// Whether a node of that instance ID (without regard to case) is in the machine and has
+// not been removed.
+ZELSIM_API bool nodePresent(std::string_view instanceId) noexcept;
 
 // Whether a named mutex exists: some handle to it is still open. Names are the object
 // names given to CreateMutexA; "Local\\X" is the same object as "X", "Global\\X"
@@ -331,6 +350,10 @@ public:
     NodeRef& volume(char letter, std::optional<std::uint32_t> driveType = {});
     // Files in the root of the volume this node added last.
     NodeRef& files(const std::vector<std::string>& names);
+    // Removal: the node refuses its first `times` removal attempts (kRefuseAlways: all),
+    // or its volumes stay behind when it goes.
+    NodeRef& refusesRemoval(std::uint32_t times = kRefuseAlways);
+    NodeRef& leavesVolumesOnRemoval();
 
     NodeRef child(); // appends a child node (after the existing ones)
     int index() const { return index_; }

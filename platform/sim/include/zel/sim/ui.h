@@ -53,6 +53,24 @@ ZELSIM_API bool timerRunning(platform::Window window, std::uintptr_t id);
 ZELSIM_API std::vector<WindowState> windows(); // live windows, in creation order
 ZELSIM_API void setWindowEnabled(platform::Window window, bool enabled);
 
+// A menu item as a popup menu held it when it was shown.
+struct MenuItemShown {
+    std::uint32_t command = 0;
+    std::string text;          // text items
+    bool ownerDrawn = false;
+    std::uintptr_t itemData = 0; // owner-drawn items
+    bool separator = false;
+};
+// Every popup menu shown since the last reset, in order, with its items.
+ZELSIM_API std::vector<std::vector<MenuItemShown>> menusShown();
+// The commands chosen in the next popup menus shown (0: the menu is dismissed).
+ZELSIM_API void chooseMenuCommands(const std::vector<std::uint32_t>& commands);
+// Popup menus created and not yet destroyed.
+ZELSIM_API int liveMenus();
+// Labels handed to measureMenuItem and drawMenuItem since the last reset.
+ZELSIM_API std::vector<std::string> ownerDrawLabels();
+ZELSIM_API platform::Window foregroundWindow();
+
 // Notification-area icons shown now, in the order they were added.
 ZELSIM_API std::vector<platform::TrayIconRecord> trayIcons();
 // Holds a key down (or lets it go) for getKeyState.

@@ -1,0 +1,30 @@
+// The removal request: confirm a system disk, run the progress window, tell the outcome.
+#include "remove_progress_dlg.h"
+#include "zelsata_app.h"
+
+#include "res/resource_ids.h"
+
+namespace zel::app {
+
+using namespace zel::platform;
+
+int CZelSATAApp::RemoveEntry(int index) {
+    CRemoveProgressDlg progress;
+    progress.SetEntryIndex(index);
+
+    const std::uint8_t entry = progress.EntryIndex();
+    if (entry < kInventorySize && inventory_.entries[entry].systemDisk == 1) {
+        char question[128] = {};
+        LoadUiString(IDS_CONFIRM_SYSTEM_DISK, question, 128);
+        if (messageBox(0, question, kProgramTitle, kMbOkCancel) != kIdOk) return 0;
+    }
+
+    if (progress.DoModal(resourceLibrary, mainWindow()) == kIdOk) {
+        ShowMessage(IDS_REMOVE_SUCCEEDED, kMbIconInformation);
+        return 1;
+    }
+    ShowMessage(IDS_REMOVE_FAILED, kMbIconHand);
+    return 0;
+}
+
+} // namespace zel::app

@@ -1,0 +1,74 @@
+#pragma once
+// The simulated user interface's state, shared by the files that implement it: windows,
+// the message queue, timers on the virtual clock, and what tests script or inspect.
+
+#include <zel/sim/ui.h>
+
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zel::sim::detail {
+
+using platform::Window;
+
+struct SimWindow {
+    WindowState state;
+    platform::WindowHandler* handler = nullptr;
+    bool endsLoop = true; // a frame's destruction ends the message loop; a dialog's does not
+};
+
+struct Posted {
+    Window window;
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+};
+
+struct Timer {
+    Window window;
+    std::uintptr_t id;
+    std::uint32_t period;
+    std::uint64_t due;
+};
+
+struct SimMenu {
+    std::vector<MenuItemShown> items;
+};
+
+struct UiState {
+    std::recursive_mutex mutex;
+    std::vector<SimWindow> windows;
+    std::deque<Posted> queue;
+    std::vector<Timer> timers;
+    std::vector<MessageBoxShown> boxes;
+    std::deque<int> answers;
+    std::map<std::string, std::uint32_t> registered;
+    std::uint64_t clock = 0;
+    Window nextWindow = 0x10010;
+    bool failNextCreation = false;
+    std::optional<int> quitCode;
+    std::vector<platform::TrayIconRecord> trayIcons; // shown, by (window, id)
+    std::map<int, bool> keysDown;
+    std::vector<std::pair<Window, bool>> zOrderCalls;
+    std::vector<std::string> shellOpened;
+    std::map<std::uintptr_t, SimMenu> menus; // live menus by handle
+    std::uintptr_t nextMenu = 0x20010;
+    std::vector<std::vector<MenuItemShown>> menusShown;
+    std::deque<std::uint32_t> menuChoices;
+    std::vector<std::string> ownerDrawLabels;
+    platform::Point cursor{640, 740};
+    Window foreground = 0;
+    std::string commandLine = "\"C:\\Program Files\\ZelSATA\\ZelSATA.exe\"";
+};
+
+UiState& ui();
+SimWindow* find(UiState& s, Window window);
+// Sends a message straight to the window's handler, then applies default processing.
+std::intptr_t send(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+void destroyWindow(Window window);
+
+} // namespace zel::sim::detail

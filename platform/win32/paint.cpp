@@ -1,0 +1,55 @@
+// The drawing calls of the program's windows over GDI and USER.
+#include <zel/platform/paint.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace zel::platform {
+namespace {
+
+HWND toHwnd(Window window) { return reinterpret_cast<HWND>(window); }
+
+struct DeleteGdiObject {
+    void operator()(HRGN region) const { DeleteObject(region); }
+};
+using OwnedRegion = std::unique_ptr<std::remove_pointer_t<HRGN>, DeleteGdiObject>;
+
+} // namespace
+
+SolidBrush SolidBrush::create(ColorRef colour) { return SolidBrush(CreateSolidBrush(colour)); }
+
+SolidBrush& SolidBrush::operator=(SolidBrush&& other) noexcept {
+    if (this != &other) {
+        reset();
+        handle_ = other.handle_;
+        other.handle_ = nullptr;
+    }
+    return *this;
+}
+
+void SolidBrush::reset() {
+    if (handle_ != nullptr) DeleteObject(static_cast<HBRUSH>(handle_));
+    handle_ = nullptr;
+}
+
+bool shapeRoundedWindow(Window window, int cornerWidth, int cornerHeight) {
+    RECT rect{};
+    if (!GetWindowRect(toHwnd(window), &rect)) return false;
+    OwnedRegion region(
+        CreateRoundRectRgn(0, 0, rect.right - rect.left, rect.bottom - rect.top, cornerWidth, cornerHeight));
+    if (!region) return false;
+    if (!SetWindowRgn(toHwnd(window), region.get(), TRUE)) return false;
+    region.release(); // the window owns it now and deletes it with itself
+    return true;
+}
+
+std::intptr_t transparentControlText(std::uintptr_t deviceContext, ColorRef textColour) {
+    HDC dc = reinterpret_cast<HDC>(deviceContext);
+    SetTextColor(dc, textColour);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<std::intptr_t>(GetStockObject(NULL_BRUSH));
+}
+
+} // namespace zel::platform

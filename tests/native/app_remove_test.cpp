@@ -1,0 +1,209 @@
+// A removal request from start to end: the confirmation, the progress window and its
+// timers, the worker, the final message, and nothing left behind.
+#include "app_fixture.h"
+
+#include "remove_progress_dlg.h"
+
+#include <zel/platform/dialog.h>
+#include <zel/sim/dialog.h>
+
+namespace zel::test {
+namespace {
+
+using platform::kIdCancel;
+using platform::kIdOk;
+
+// The first disk on the default PC's SATA card: inventory entry 0, volume E:.
+constexpr const char* kFirstCardDisk = "SCSI\\DISK&VEN_WDC&PROD_WD800JD-00LSA0&REV_06.0\\5&37E1B8A3&0&000";
+
+std::vector<std::uintptr_t> timerIds(const sim::DialogRun& run) {
+    std::vector<std::uintptr_t> ids;
+    for (const auto& [at, id] : run.timerTicks) ids.push_back(id);
+    return ids;
+}
+
+bool volumeOpens(char letter) {
+    const char path[] = {'\\', '\\', '.', '\\', letter, ':', '\0'};
+    return static_cast<bool>(platform::DeviceHandle::openForQuery(path));
+}
+
+// The volume of that node outlives the node's removal.
+sim::Machine volumeStays(sim::Machine machine, const char* instanceId) {
+    machine.nodes[static_cast<std::size_t>(sim::findNode(machine, instanceId))].removalLeavesVolumes = true;
+    return machine;
+}
+
+// E: carries a start-up file: its disk becomes a system disk.
+sim::Machine startUpFilesOnE(sim::Machine machine) {
+    for (sim::Volume& volume : machine.volumes)
+        if (volume.letter == 'E') volume.files.push_back("boot.ini");
+    return machine;
+}
+
+class Remove : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        sim::forgetDialogs();
+    }
+    void start(const sim::Machine& machine) {
+        sim::install(machine);
+        app_ = std::make_unique<app::CZelSATAApp>();
+        ASSERT_TRUE(app_->InitInstance());
+        sim::pumpMessages();
+        baseline_ = sim::openHandles().total();
+    }
+    void TearDown() override {
+        // Whatever the outcome, the removal gives back all it took.
+        EXPECT_EQ(sim::openHandles().total(), baseline_);
+        EXPECT_EQ(sim::runningThreads(), 0);
+        EXPECT_EQ(sim::openThreadHandles(), 0);
+        EXPECT_EQ(sim::liveBrushes(), 0);
+        for (const sim::DialogRun& run : sim::dialogRuns())
+            for (const sim::WindowState& window : sim::windows()) EXPECT_NE(window.id, run.window) << "still open";
+        if (app_) {
+            EXPECT_TRUE(platform::isWindowEnabled(app_->mainWindow())) << "the owner is enabled again";
+            app_->ExitInstance();
+        }
+        app_.reset();
+        sim::forgetDialogs();
+        AppTest::TearDown();
+    }
+    static std::string uiString(std::uint32_t id) { return res::uiString(res::Language::english, id); }
+
+    // The one progress window that ran.
+    static sim::DialogRun onlyRun() {
+        const auto runs = sim::dialogRuns();
+        EXPECT_EQ(runs.size(), 1u);
+        return runs.empty() ? sim::DialogRun{} : runs[0];
+    }
+
+    std::unique_ptr<app::CZelSATAApp> app_;
+    std::int64_t baseline_ = 0;
+};
+
+TEST_F(Remove, RemovedDiskClosesTheWindowAfterTheFirstPollAndSaysSo) {
+    start(sim::defaultMachine());
+    ASSERT_TRUE(volumeOpens('E'));
+
+    EXPECT_EQ(app_->RemoveEntry(0), 1);
+    EXPECT_FALSE(sim::nodePresent(kFirstCardDisk));
+    EXPECT_FALSE(volumeOpens('E'));
+    EXPECT_TRUE(volumeOpens('F')) << "the other disk stays";
+
+    const sim::DialogRun run = onlyRun();
+    EXPECT_EQ(run.templateId, 108u);
+    EXPECT_EQ(run.owner, app_->mainWindow());
+    EXPECT_TRUE(run.ownerDisabled);
+    EXPECT_EQ(run.endCode, kIdOk);
+    EXPECT_EQ(run.itemTexts.at(1000), uiString(16));
+    // Start the worker, poll once (the worker is done by then), finish.
+    ASSERT_EQ(timerIds(run), (std::vector<std::uintptr_t>{app::IDT_START_WORKER, app::IDT_POLL_WORKER, app::IDT_FINISH}));
+    EXPECT_EQ(run.timerTicks[1].first - run.timerTicks[0].first, app::kPollWorkerMilliseconds);
+    EXPECT_LE(run.timerTicks[2].first - run.timerTicks[1].first, 10u) << "closed right after the poll";
+    EXPECT_EQ(run.endedAt, run.timerTicks[2].first);
+    // Its face: drawn by the real backend, asked for here.
+    EXPECT_EQ(run.roundedCorners, (std::pair{20, 20}));
+    EXPECT_EQ(run.faceColour, platform::rgb(254, 250, 163));
+    EXPECT_EQ(run.transparentText, (std::map<int, platform::ColorRef>{{1000, platform::rgb(0, 128, 255)}}));
+
+    const auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, uiString(17));
+    EXPECT_EQ(boxes[0].caption, "ZelSATA");
+    EXPECT_EQ(boxes[0].style, platform::kMbIconInformation);
+}
+
+TEST_F(Remove, VolumeThatStaysIsAFailureAtTheFirstPollWithoutTheFinish) {
+    start(volumeStays(sim::defaultMachine(), kFirstCardDisk));
+
+    EXPECT_EQ(app_->RemoveEntry(0), 0);
+    EXPECT_FALSE(sim::nodePresent(kFirstCardDisk)) << "removed, yet E: still opens";
+    const sim::DialogRun run = onlyRun();
+    EXPECT_EQ(run.endCode, kIdCancel);
+    EXPECT_EQ(timerIds(run), (std::vector<std::uintptr_t>{app::IDT_START_WORKER, app::IDT_POLL_WORKER}));
+    const auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, uiString(5001));
+    EXPECT_EQ(boxes[0].style, platform::kMbIconHand);
+}
+
+TEST_F(Remove, EntriesNothingCanRemoveStillCloseTheWindowAsFailures) {
+    start(sim::defaultMachine());
+    ASSERT_EQ(app_->inventory().count(), 3);
+    // An entry not in use, and an index past the inventory (only its low 8 bits count).
+    EXPECT_EQ(app_->RemoveEntry(3), 0);
+    EXPECT_EQ(app_->RemoveEntry(0x100 + 40), 0);
+    const auto runs = sim::dialogRuns();
+    ASSERT_EQ(runs.size(), 2u);
+    for (const sim::DialogRun& run : runs) EXPECT_EQ(run.endCode, kIdCancel);
+    EXPECT_TRUE(sim::nodePresent(kFirstCardDisk));
+    EXPECT_TRUE(volumeOpens('E') && volumeOpens('F') && volumeOpens('H'));
+    const auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, uiString(5001));
+}
+
+TEST_F(Remove, SystemDiskIsRemovedOnlyAfterOk) {
+    start(startUpFilesOnE(sim::defaultMachine()));
+    ASSERT_EQ(app_->inventory().entries[0].systemDisk, 1);
+
+    sim::answerMessageBoxes({kIdCancel});
+    EXPECT_EQ(app_->RemoveEntry(0), 0);
+    auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << "the question, and nothing after it";
+    EXPECT_EQ(boxes[0].text, uiString(18));
+    EXPECT_EQ(boxes[0].caption, "ZelSATA");
+    EXPECT_EQ(boxes[0].style, platform::kMbOkCancel);
+    EXPECT_EQ(boxes[0].owner, 0u);
+    EXPECT_TRUE(sim::dialogRuns().empty());
+    EXPECT_TRUE(sim::nodePresent(kFirstCardDisk));
+
+    sim::answerMessageBoxes({kIdOk});
+    EXPECT_EQ(app_->RemoveEntry(0), 1);
+    boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1].text, uiString(18));
+    EXPECT_EQ(boxes[2].text, uiString(17));
+    EXPECT_EQ(onlyRun().endCode, kIdOk);
+    EXPECT_FALSE(sim::nodePresent(kFirstCardDisk));
+}
+
+TEST_F(Remove, EnterEscapeAndAltF4DoNotCloseTheWindow) {
+    start(sim::defaultMachine());
+    sim::pressKey(platform::kVkReturn);
+    sim::pressKey(platform::kVkEscape);
+    sim::pressKey(platform::kVkF4, true);
+
+    EXPECT_EQ(app_->RemoveEntry(0), 1);
+    const sim::DialogRun run = onlyRun();
+    EXPECT_EQ(run.endCode, kIdOk);
+    EXPECT_EQ(run.swallowedKeys, (std::vector<std::pair<std::uint32_t, std::uintptr_t>>{
+                                     {platform::kWmKeyDown, platform::kVkReturn},
+                                     {platform::kWmKeyDown, platform::kVkEscape},
+                                     {platform::kWmSysKeyDown, platform::kVkF4}}));
+    EXPECT_EQ(timerIds(run).back(), app::IDT_FINISH) << "closed by the finish, not by a key";
+}
+
+// The sim's own dialog defaults, which the filter above holds back: a key nobody
+// swallows ends a dialog at once.
+class KeyOnly final : public platform::DialogHandler {
+public:
+    bool onMessage(platform::Window, std::uint32_t, std::uintptr_t, std::intptr_t, std::intptr_t&) override {
+        return false;
+    }
+};
+
+TEST_F(Remove, UnfilteredKeysEndADialog) {
+    start(sim::defaultMachine());
+    KeyOnly handler;
+    sim::pressKey(platform::kVkReturn);
+    EXPECT_EQ(platform::runModalDialog(handler, app_->resourceLibrary, 108, app_->mainWindow()), kIdOk);
+    sim::pressKey(platform::kVkF4, true);
+    EXPECT_EQ(platform::runModalDialog(handler, app_->resourceLibrary, 108, app_->mainWindow()), kIdCancel);
+    // Nothing queued, no timer: it could never end.
+    EXPECT_EQ(platform::runModalDialog(handler, app_->resourceLibrary, 108, app_->mainWindow()), -1);
+}
+
+} // namespace
+} // namespace zel::test

@@ -1,0 +1,165 @@
+// The tray menus: the device menu's texts and commands, the command menu's items and
+// their labels.
+#include "app_fixture.h"
+
+#include "command_menu.h"
+#include "commands.h"
+#include "device_menu.h"
+#include "main_frame.h"
+
+#include <cstring>
+
+namespace zel::test {
+namespace {
+
+using namespace zel::tray;
+
+app::InventoryEntry entry(std::uint8_t kind, const char* name, const char* letters) {
+    app::InventoryEntry e{};
+    e.valid = 1;
+    e.kind = kind;
+    std::strcpy(kind == app::kKindHost ? e.hostName : e.driveName, name);
+    std::strcpy(e.driveLetters, letters);
+    return e;
+}
+
+TEST(DeviceItemText, OrderFollowsTheUsersLanguage) {
+    const auto disk = entry(app::kKindDevice, "Maxtor 6Y160M0", "EF");
+    EXPECT_EQ(DeviceItemText(disk, false, " - ", "Remove"), "Remove Maxtor 6Y160M0 -  (E:)  (F:) ");
+    EXPECT_EQ(DeviceItemText(disk, true, "<6>", "<7>"), "Maxtor 6Y160M0<6> (E:)  (F:) <7>");
+    const auto bare = entry(app::kKindDevice, "Maxtor 6Y160M0", "");
+    EXPECT_EQ(DeviceItemText(bare, false, " - ", "Remove"), "Remove Maxtor 6Y160M0") << "no letters, no label";
+    EXPECT_EQ(DeviceItemText(bare, true, " - ", "<7>"), "Maxtor 6Y160M0<7>");
+    const auto host = entry(app::kKindHost, "SATA card", "E");
+    EXPECT_EQ(DeviceItemText(host, false, " - ", "<7>"), "SATA card<7>");
+    EXPECT_EQ(DeviceItemText(host, true, " - ", "<7>"), "SATA card<7>");
+}
+
+class Menus : public AppTest {
+protected:
+    void start(const sim::Machine& machine) {
+        sim::install(machine);
+        app_ = std::make_unique<app::CZelSATAApp>();
+        ASSERT_TRUE(app_->InitInstance());
+        sim::pumpMessages();
+    }
+    void TearDown() override {
+        if (app_) app_->ExitInstance();
+        app_.reset();
+        EXPECT_EQ(sim::liveMenus(), 0);
+        EXPECT_EQ(sim::openHandles().total(), 0);
+        AppTest::TearDown();
+    }
+    void click(std::intptr_t mouse) {
+        std::intptr_t result = 0;
+        app_->mainFrame()->onMessage(app_->mainWindow(), WM_TRAYNOTIFY, 100, mouse, result);
+    }
+    static std::string str(std::uint32_t id, res::Language language = res::Language::english) {
+        return res::uiString(language, id);
+    }
+    std::unique_ptr<app::CZelSATAApp> app_;
+};
+
+TEST_F(Menus, LeftClickListsEveryDeviceWithItsCommand) {
+    start(sim::defaultMachine());
+    click(0x201);
+    const auto shown = sim::menusShown();
+    ASSERT_EQ(shown.size(), 1u);
+    ASSERT_EQ(shown[0].size(), 3u);
+    for (std::uint32_t i = 0; i < 3; ++i) EXPECT_EQ(shown[0][i].command, 1001 + i);
+    EXPECT_EQ(shown[0][1].text, str(7) + " Maxtor 6Y160M0 SCSI Disk Device" + str(6) + " (F:)  (G:) ");
+    EXPECT_EQ(sim::foregroundWindow(), app_->mainWindow());
+    EXPECT_EQ(sim::liveMenus(), 1) << "the device menu is kept until the next click";
+    click(0x201);
+    EXPECT_EQ(sim::liveMenus(), 1) << "and replaced by it";
+}
+
+TEST_F(Menus, JapaneseUsersGetTheNameFirst) {
+    sim::Machine machine = sim::defaultMachine();
+    machine.system.lcid = 0x0811; // any Japanese sub-language
+    start(machine);
+    click(0x201);
+    const auto shown = sim::menusShown();
+    ASSERT_EQ(shown.size(), 1u);
+    const std::string japanese6 = str(6, res::Language::japanese);
+    const std::string japanese7 = str(7, res::Language::japanese);
+    EXPECT_EQ(shown[0][0].text, "WDC WD800JD-00LSA0 SCSI Disk Device" + japanese6 + " (E:) " + japanese7);
+}
+
+TEST_F(Menus, EmptyInventoryOffersOneItemThatDoesNothing) {
+    sim::Machine machine = sim::defaultMachine();
+    for (sim::Node& node : machine.nodes)
+        if (node.instanceId.rfind("PCI\\VEN_1095", 0) == 0) node.properties.clear();
+    start(machine);
+    sim::chooseMenuCommands({0});
+    click(0x201);
+    const auto shown = sim::menusShown();
+    ASSERT_EQ(shown.size(), 1u);
+    ASSERT_EQ(shown[0].size(), 1u);
+    EXPECT_EQ(shown[0][0].command, 0u);
+    EXPECT_EQ(shown[0][0].text, str(13));
+    EXPECT_TRUE(sim::queuedMessages(app_->mainWindow()).empty());
+}
+
+TEST_F(Menus, RightClickShowsTheFiveCommandsAndTheirLabels) {
+    start(sim::defaultMachine());
+    sim::chooseMenuCommands({IDM_EXIT});
+    click(0x205);
+    const auto shown = sim::menusShown();
+    ASSERT_EQ(shown.size(), 1u);
+    const auto& items = shown[0];
+    ASSERT_EQ(items.size(), 6u);
+    const std::uint32_t commands[] = {IDM_DEVICE_LIST, 0, IDM_OPEN_LINK, IDM_HELP, IDM_VERSION_INFO, IDM_EXIT};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(items[i].command, commands[i]) << i;
+        EXPECT_EQ(items[i].separator, i == 1) << i;
+        if (i != 1) {
+            EXPECT_TRUE(items[i].ownerDrawn);
+            EXPECT_EQ(items[i].itemData, i == 0 ? 0u : i - 1);
+        }
+    }
+    EXPECT_EQ(sim::liveMenus(), 0) << "destroyed once it closes";
+    // The choice arrives as a command, and a WM_NULL follows the menu.
+    EXPECT_EQ(sim::queuedMessages(app_->mainWindow()),
+              (std::vector<std::uint32_t>{platform::kWmCommand, platform::kWmNull}));
+
+    // Each item is sized and drawn with the label its item data picks.
+    for (std::uintptr_t data : {0u, 1u, 2u, 3u, 4u, 9u}) {
+        std::intptr_t result = 0;
+        app_->mainFrame()->onMessage(app_->mainWindow(), platform::kWmMeasureItem, 0,
+                                     reinterpret_cast<std::intptr_t>(&data), result);
+        EXPECT_EQ(result, 1);
+    }
+    EXPECT_EQ(sim::ownerDrawLabels(), (std::vector<std::string>{str(5), str(4), str(3), str(2), str(1), ""}));
+}
+
+} // namespace
+} // namespace zel::test
+
+namespace zel::test {
+namespace {
+
+TEST_F(Menus, ChoosingADeviceRemovesItAndOneRebuildFollows) {
+    start(sim::defaultMachine());
+    sim::advanceTime(1000);
+    sim::pumpMessages();
+    ASSERT_EQ(app_->inventory().count(), 3);
+    const std::string removedPdo = app_->inventory().entries[0].pdoName;
+
+    sim::chooseMenuCommands({IDM_DEVICE_FIRST});
+    click(0x201);
+    sim::pumpMessages(); // the chosen command, then the device change it posts
+
+    const auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, str(17));
+    EXPECT_EQ(boxes[0].style, platform::kMbIconInformation);
+    EXPECT_EQ(app_->GetBusy(), 0);
+    EXPECT_FALSE(sim::mutexExists("Global\\ZelDeviceRemove"));
+    ASSERT_EQ(app_->inventory().count(), 2) << "the rebuild after the removal";
+    for (int i = 0; i < 2; ++i) EXPECT_NE(app_->inventory().entries[i].pdoName, removedPdo);
+    EXPECT_EQ(sim::trayIcons().size(), 1u) << "devices remain: the icon stays";
+}
+
+} // namespace
+} // namespace zel::test
