@@ -12,14 +12,6 @@ Library Library::load(const char* path) {
     return Library(LoadLibraryA(path));
 }
 
-Library& Library::operator=(Library&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 void* Library::symbol(const char* name) const {
     if (handle_ == nullptr || name == nullptr) return nullptr;

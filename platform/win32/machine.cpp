@@ -107,14 +107,6 @@ DeviceInfoSet DeviceInfoSet::presentDevices() {
     return DeviceInfoSet(set);
 }
 
-DeviceInfoSet& DeviceInfoSet::operator=(DeviceInfoSet&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 void DeviceInfoSet::reset() {
     if (handle_ != nullptr) SetupDiDestroyDeviceInfoList(static_cast<HDEVINFO>(handle_));
@@ -224,14 +216,6 @@ DeviceHandle DeviceHandle::openForQuery(const char* path) {
     return DeviceHandle(h);
 }
 
-DeviceHandle& DeviceHandle::operator=(DeviceHandle&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 void DeviceHandle::reset() {
     if (handle_ != nullptr) CloseHandle(static_cast<HANDLE>(handle_));

@@ -44,14 +44,6 @@ void setFocus(Window window) { SetFocus(toHwnd(window)); }
 
 PopupMenu PopupMenu::create() { return PopupMenu(CreatePopupMenu()); }
 
-PopupMenu& PopupMenu::operator=(PopupMenu&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 void PopupMenu::reset() {
     if (handle_ != nullptr) DestroyMenu(toMenu(handle_));

@@ -12,14 +12,6 @@ MutexHandle MutexHandle::create(const char* name, std::int32_t& lastError) {
     return MutexHandle(handle);
 }
 
-MutexHandle& MutexHandle::operator=(MutexHandle&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 bool MutexHandle::release() const { return handle_ != nullptr && ReleaseMutex(static_cast<HANDLE>(handle_)) != FALSE; }
 

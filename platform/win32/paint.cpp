@@ -20,14 +20,6 @@ using OwnedRegion = std::unique_ptr<std::remove_pointer_t<HRGN>, DeleteGdiObject
 
 SolidBrush SolidBrush::create(ColorRef colour) { return SolidBrush(CreateSolidBrush(colour)); }
 
-SolidBrush& SolidBrush::operator=(SolidBrush&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 void SolidBrush::reset() {
     if (handle_ != nullptr) DeleteObject(static_cast<HBRUSH>(handle_));

@@ -36,14 +36,6 @@ std::int32_t RegistryKey::create(RegistryHive hive, const char* subKey, std::uin
     return result;
 }
 
-RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 void RegistryKey::reset() {
     if (handle_ != nullptr) RegCloseKey(static_cast<HKEY>(handle_));

@@ -55,14 +55,6 @@ FrameWindow FrameWindow::create(WindowHandler& handler, const char* title) {
     return FrameWindow(toWindow(hwnd));
 }
 
-FrameWindow& FrameWindow::operator=(FrameWindow&& other) noexcept {
-    if (this != &other) {
-        reset();
-        window_ = other.window_;
-        other.window_ = 0;
-    }
-    return *this;
-}
 
 void FrameWindow::reset() {
     if (window_ != 0 && IsWindow(toHwnd(window_))) DestroyWindow(toHwnd(window_));

@@ -6,6 +6,7 @@
 
 #include "res/strings.h"
 #include "settings.h"
+#include "main_frame.h"
 #include "zelsata_app.h"
 
 #include <zel/sim/machine.h>
@@ -41,6 +42,32 @@ protected:
     static void removeLibrary(sim::Machine& machine, const std::string& name) {
         std::erase_if(machine.system.libraries, [&](const sim::LibraryFile& f) { return f.name == name; });
     }
+};
+
+// A running program on a simulated PC: started by each test, ended and checked for
+// anything left open by the fixture.
+class ProgramTest : public AppTest {
+protected:
+    void start(const sim::Machine& machine) {
+        sim::install(machine);
+        app_ = std::make_unique<app::CZelSATAApp>();
+        ASSERT_TRUE(app_->InitInstance());
+        sim::pumpMessages();
+    }
+    void TearDown() override {
+        if (app_) app_->ExitInstance();
+        app_.reset();
+        EXPECT_EQ(sim::openHandles().total(), 0);
+        AppTest::TearDown();
+    }
+    // Hands a message straight to the main frame and returns its result.
+    std::intptr_t send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+        std::intptr_t result = -7;
+        app_->mainFrame()->onMessage(app_->mainWindow(), message, wParam, lParam, result);
+        return result;
+    }
+
+    std::unique_ptr<app::CZelSATAApp> app_;
 };
 
 } // namespace zel::test

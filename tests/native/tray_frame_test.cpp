@@ -11,29 +11,12 @@ namespace {
 
 using namespace zel::tray;
 
-class Frame : public AppTest {
+class Frame : public ProgramTest {
 protected:
-    void start(const sim::Machine& machine) {
-        sim::install(machine);
-        app_ = std::make_unique<app::CZelSATAApp>();
-        ASSERT_TRUE(app_->InitInstance());
-        sim::pumpMessages();
-    }
-    void TearDown() override {
-        if (app_) app_->ExitInstance();
-        app_.reset();
-        EXPECT_EQ(sim::openHandles().total(), 0);
-        AppTest::TearDown();
-    }
     // Lets the clock run and the queue drain.
     static void wait(std::uint32_t milliseconds) {
         sim::advanceTime(milliseconds);
         sim::pumpMessages();
-    }
-    std::intptr_t send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-        std::intptr_t result = -7;
-        app_->mainFrame()->onMessage(app_->mainWindow(), message, wParam, lParam, result);
-        return result;
     }
     static sim::Machine withoutCard() {
         sim::Machine machine = sim::defaultMachine();
@@ -42,7 +25,6 @@ protected:
             if (!node.instanceId.empty() && node.instanceId.rfind("PCI\\VEN_1095", 0) == 0) node.properties.clear();
         return machine;
     }
-    std::unique_ptr<app::CZelSATAApp> app_;
 };
 
 TEST_F(Frame, IconAppearsOneSecondAfterStartWhileDevicesArePresent) {

@@ -35,29 +35,16 @@ TEST(DeviceItemText, OrderFollowsTheUsersLanguage) {
     EXPECT_EQ(DeviceItemText(host, true, " - ", "<7>"), "SATA card<7>");
 }
 
-class Menus : public AppTest {
+class Menus : public ProgramTest {
 protected:
-    void start(const sim::Machine& machine) {
-        sim::install(machine);
-        app_ = std::make_unique<app::CZelSATAApp>();
-        ASSERT_TRUE(app_->InitInstance());
-        sim::pumpMessages();
-    }
     void TearDown() override {
-        if (app_) app_->ExitInstance();
-        app_.reset();
+        ProgramTest::TearDown();
         EXPECT_EQ(sim::liveMenus(), 0);
-        EXPECT_EQ(sim::openHandles().total(), 0);
-        AppTest::TearDown();
     }
-    void click(std::intptr_t mouse) {
-        std::intptr_t result = 0;
-        app_->mainFrame()->onMessage(app_->mainWindow(), WM_TRAYNOTIFY, 100, mouse, result);
-    }
+    void click(std::intptr_t mouse) { send(WM_TRAYNOTIFY, 100, mouse); }
     static std::string str(std::uint32_t id, res::Language language = res::Language::english) {
         return res::uiString(language, id);
     }
-    std::unique_ptr<app::CZelSATAApp> app_;
 };
 
 TEST_F(Menus, LeftClickListsEveryDeviceWithItsCommand) {

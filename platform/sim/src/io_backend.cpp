@@ -42,14 +42,6 @@ DeviceHandle DeviceHandle::openForQuery(const char* path) {
     });
 }
 
-DeviceHandle& DeviceHandle::operator=(DeviceHandle&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 void DeviceHandle::reset() {
     if (handle_ == nullptr) return;

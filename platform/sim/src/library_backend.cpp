@@ -84,14 +84,6 @@ Library Library::load(const char* path) {
     });
 }
 
-Library& Library::operator=(Library&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 void* Library::symbol(const char* name) const {
     return guarded(static_cast<void*>(nullptr), [&]() -> void* {

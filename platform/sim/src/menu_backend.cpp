@@ -28,14 +28,6 @@ PopupMenu PopupMenu::create() {
     return PopupMenu(reinterpret_cast<void*>(handle));
 }
 
-PopupMenu& PopupMenu::operator=(PopupMenu&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 void PopupMenu::reset() {
     if (handle_ != nullptr) {

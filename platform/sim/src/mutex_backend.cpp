@@ -48,14 +48,6 @@ MutexHandle MutexHandle::create(const char* name, std::int32_t& lastError) {
     });
 }
 
-MutexHandle& MutexHandle::operator=(MutexHandle&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 bool MutexHandle::release() const {
     return guarded(false, [&] {

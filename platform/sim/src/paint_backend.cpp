@@ -18,14 +18,6 @@ SolidBrush SolidBrush::create(ColorRef colour) {
     return SolidBrush(reinterpret_cast<void*>(handle));
 }
 
-SolidBrush& SolidBrush::operator=(SolidBrush&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 void SolidBrush::reset() {
     if (handle_ == nullptr) return;

@@ -87,14 +87,6 @@ std::int32_t RegistryKey::create(RegistryHive hive, const char* subKey, std::uin
     });
 }
 
-RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 void RegistryKey::reset() {
     if (handle_ == nullptr) return;

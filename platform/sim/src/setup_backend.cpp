@@ -97,14 +97,6 @@ DeviceInfoSet DeviceInfoSet::presentDevices() {
     });
 }
 
-DeviceInfoSet& DeviceInfoSet::operator=(DeviceInfoSet&& other) noexcept {
-    if (this != &other) {
-        reset();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
 
 void DeviceInfoSet::reset() {
     if (handle_ == nullptr) return;

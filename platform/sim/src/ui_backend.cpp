@@ -89,14 +89,6 @@ FrameWindow FrameWindow::create(WindowHandler& handler, const char* title) {
     return FrameWindow(id);
 }
 
-FrameWindow& FrameWindow::operator=(FrameWindow&& other) noexcept {
-    if (this != &other) {
-        reset();
-        window_ = other.window_;
-        other.window_ = 0;
-    }
-    return *this;
-}
 
 void FrameWindow::reset() {
     if (window_ != 0) sim::detail::destroyWindow(window_);

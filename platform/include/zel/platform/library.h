@@ -36,7 +36,14 @@ public:
     static Library load(const char* path);
 
     Library(Library&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-    Library& operator=(Library&& other) noexcept;
+    Library& operator=(Library&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = other.handle_;
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
     ~Library() { reset(); }

@@ -140,7 +140,14 @@ public:
     static DeviceInfoSet presentDevices();
 
     DeviceInfoSet(DeviceInfoSet&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-    DeviceInfoSet& operator=(DeviceInfoSet&& other) noexcept;
+    DeviceInfoSet& operator=(DeviceInfoSet&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = other.handle_;
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
     DeviceInfoSet(const DeviceInfoSet&) = delete;
     DeviceInfoSet& operator=(const DeviceInfoSet&) = delete;
     ~DeviceInfoSet() { reset(); }
@@ -193,7 +200,14 @@ public:
     static DeviceHandle openForQuery(const char* path);
 
     DeviceHandle(DeviceHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-    DeviceHandle& operator=(DeviceHandle&& other) noexcept;
+    DeviceHandle& operator=(DeviceHandle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = other.handle_;
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
     DeviceHandle(const DeviceHandle&) = delete;
     DeviceHandle& operator=(const DeviceHandle&) = delete;
     ~DeviceHandle() { reset(); }

@@ -22,7 +22,14 @@ public:
     static SolidBrush create(ColorRef colour);
 
     SolidBrush(SolidBrush&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-    SolidBrush& operator=(SolidBrush&& other) noexcept;
+    SolidBrush& operator=(SolidBrush&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = other.handle_;
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
     SolidBrush(const SolidBrush&) = delete;
     SolidBrush& operator=(const SolidBrush&) = delete;
     ~SolidBrush() { reset(); }

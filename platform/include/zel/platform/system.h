@@ -61,7 +61,14 @@ public:
     static std::int32_t create(RegistryHive hive, const char* subKey, std::uint32_t access, RegistryKey& key);
 
     RegistryKey(RegistryKey&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-    RegistryKey& operator=(RegistryKey&& other) noexcept;
+    RegistryKey& operator=(RegistryKey&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = other.handle_;
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
     ~RegistryKey() { reset(); }
@@ -92,7 +99,14 @@ public:
     static MutexHandle create(const char* name, std::int32_t& lastError);
 
     MutexHandle(MutexHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-    MutexHandle& operator=(MutexHandle&& other) noexcept;
+    MutexHandle& operator=(MutexHandle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = other.handle_;
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
     MutexHandle(const MutexHandle&) = delete;
     MutexHandle& operator=(const MutexHandle&) = delete;
     ~MutexHandle() { reset(); }

@@ -63,7 +63,14 @@ public:
     static FrameWindow create(WindowHandler& handler, const char* title);
 
     FrameWindow(FrameWindow&& other) noexcept : window_(other.window_) { other.window_ = 0; }
-    FrameWindow& operator=(FrameWindow&& other) noexcept;
+    FrameWindow& operator=(FrameWindow&& other) noexcept {
+        if (this != &other) {
+            reset();
+            window_ = other.window_;
+            other.window_ = 0;
+        }
+        return *this;
+    }
     FrameWindow(const FrameWindow&) = delete;
     FrameWindow& operator=(const FrameWindow&) = delete;
     ~FrameWindow() { reset(); }
@@ -165,7 +172,14 @@ public:
     static PopupMenu create(); // CreatePopupMenu
 
     PopupMenu(PopupMenu&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-    PopupMenu& operator=(PopupMenu&& other) noexcept;
+    PopupMenu& operator=(PopupMenu&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = other.handle_;
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
     PopupMenu(const PopupMenu&) = delete;
     PopupMenu& operator=(const PopupMenu&) = delete;
     ~PopupMenu() { reset(); }
