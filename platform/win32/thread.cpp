@@ -35,15 +35,6 @@ WorkerThread WorkerThread::start(Function function, void* argument) {
     return WorkerThread(reinterpret_cast<void*>(handle));
 }
 
-WorkerThread& WorkerThread::operator=(WorkerThread&& other) noexcept {
-    if (this != &other) {
-        join();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
-
 void WorkerThread::join() {
     if (handle_ == nullptr) return;
     WaitForSingleObject(static_cast<HANDLE>(handle_), INFINITE);

@@ -57,34 +57,36 @@ std::int32_t openKey(Call& call, RegistryHive hive, const char* subKey, std::uin
 
 } // namespace
 
-std::int32_t RegistryKey::open(RegistryHive hive, const char* subKey, std::uint32_t access, RegistryKey& key) {
+namespace {
+
+// Opens (or, creating, makes) the key and hands its handle to `key`.
+std::int32_t acquireKey(Op op, bool create, RegistryHive hive, const char* subKey, std::uint32_t access,
+                        void*& out) {
     return guarded(kErrorAccessDenied, [&] {
-        void* handle = nullptr;
-        {
-            Call call(Op::regOpenKey);
-            if (call.fails(sim::detail::keyText(hive, subKey != nullptr ? subKey : ""))) return kErrorAccessDenied;
-            const std::int32_t result = openKey(call, hive, subKey, access, false, handle);
-            if (result != kErrorSuccess) return result;
-        }
-        key.reset(); // closing a key held before takes the lock: not inside the call
-        key.handle_ = handle;
-        return kErrorSuccess;
+        Call call(op);
+        if (call.fails(sim::detail::keyText(hive, subKey != nullptr ? subKey : ""))) return kErrorAccessDenied;
+        return openKey(call, hive, subKey, access, create, out);
     });
 }
 
+} // namespace
+
+std::int32_t RegistryKey::open(RegistryHive hive, const char* subKey, std::uint32_t access, RegistryKey& key) {
+    void* handle = nullptr;
+    const std::int32_t result = acquireKey(Op::regOpenKey, false, hive, subKey, access, handle);
+    if (result != kErrorSuccess) return result;
+    key.reset(); // closing a key held before takes the lock: not inside the call
+    key.handle_ = handle;
+    return kErrorSuccess;
+}
+
 std::int32_t RegistryKey::create(RegistryHive hive, const char* subKey, std::uint32_t access, RegistryKey& key) {
-    return guarded(kErrorAccessDenied, [&] {
-        void* handle = nullptr;
-        {
-            Call call(Op::regCreateKey);
-            if (call.fails(sim::detail::keyText(hive, subKey != nullptr ? subKey : ""))) return kErrorAccessDenied;
-            const std::int32_t result = openKey(call, hive, subKey, access, true, handle);
-            if (result != kErrorSuccess) return result;
-        }
-        key.reset(); // closing a key held before takes the lock: not inside the call
-        key.handle_ = handle;
-        return kErrorSuccess;
-    });
+    void* handle = nullptr;
+    const std::int32_t result = acquireKey(Op::regCreateKey, true, hive, subKey, access, handle);
+    if (result != kErrorSuccess) return result;
+    key.reset();
+    key.handle_ = handle;
+    return kErrorSuccess;
 }
 
 

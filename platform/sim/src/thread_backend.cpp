@@ -65,15 +65,6 @@ WorkerThread WorkerThread::start(Function function, void* argument) {
     return WorkerThread(thread);
 }
 
-WorkerThread& WorkerThread::operator=(WorkerThread&& other) noexcept {
-    if (this != &other) {
-        join();
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
-
 void WorkerThread::join() {
     if (handle_ == nullptr) return;
     auto* thread = static_cast<std::thread*>(handle_);

@@ -18,7 +18,14 @@ public:
     static WorkerThread start(Function function, void* argument);
 
     WorkerThread(WorkerThread&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-    WorkerThread& operator=(WorkerThread&& other) noexcept;
+    WorkerThread& operator=(WorkerThread&& other) noexcept {
+        if (this != &other) {
+            join();
+            handle_ = other.handle_;
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
     WorkerThread(const WorkerThread&) = delete;
     WorkerThread& operator=(const WorkerThread&) = delete;
     ~WorkerThread() { join(); }
