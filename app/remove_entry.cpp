@@ -11,14 +11,19 @@ using namespace zel::platform;
 int CZelSATAApp::RemoveEntry(int index) {
     CRemoveProgressDlg progress;
     progress.SetEntryIndex(index);
+    if (!ConfirmRemoval(progress)) return 0;
+    return RunRemoval(progress);
+}
 
+bool CZelSATAApp::ConfirmRemoval(const CRemoveProgressDlg& progress) const {
     const std::uint8_t entry = progress.EntryIndex();
-    if (entry < kInventorySize && inventory_.entries[entry].systemDisk == 1) {
-        char question[128] = {};
-        LoadUiString(IDS_CONFIRM_SYSTEM_DISK, question, 128);
-        if (messageBox(0, question, kProgramTitle, kMbOkCancel) != kIdOk) return 0;
-    }
+    if (entry >= kInventorySize || inventory_.entries[entry].systemDisk != 1) return true;
+    char question[128] = {};
+    LoadUiString(IDS_CONFIRM_SYSTEM_DISK, question, 128);
+    return messageBox(0, question, kProgramTitle, kMbOkCancel) == kIdOk;
+}
 
+int CZelSATAApp::RunRemoval(CRemoveProgressDlg& progress) {
     if (progress.DoModal(resourceLibrary, mainWindow()) == kIdOk) {
         ShowMessage(IDS_REMOVE_SUCCEEDED, kMbIconInformation);
         return 1;

@@ -19,6 +19,8 @@ class CMainFrame;
 
 namespace zel::app {
 
+class CRemoveProgressDlg;
+
 inline constexpr const char* kProgramTitle = "ZelSATA";
 inline constexpr const char* kJapaneseResourceLibrary = "ZelSATARes.dll";
 inline constexpr const char* kEnglishResourceLibrary = "ZelSATAResUS.dll";
@@ -51,6 +53,14 @@ public:
     // Removes inventory entry `index` behind the progress window, asking first for a
     // system disk and telling the outcome: 1 removed, 0 not removed.
     int RemoveEntry(int index);
+    // The two halves of a removal, for callers that act in between: the system-disk
+    // question (false when the user declines), then the progress window and the outcome
+    // message (1 removed, 0 not).
+    bool ConfirmRemoval(const CRemoveProgressDlg& progress) const;
+    int RunRemoval(CRemoveProgressDlg& progress);
+
+    // Runs the device list dialog modally.
+    void ShowDeviceListDialog();
 
     void SetBusy(int value) { busy = static_cast<std::uint8_t>(value); }
     std::uint8_t GetBusy() const { return busy; }

@@ -143,6 +143,8 @@ void CMainFrame::OnTrayNotify(std::uint32_t mouseMessage) {
             Raise();
         else if (getKeyState(kVkControl) < 0)
             postMessage(app.mainWindow(), kWmClose, 0, 0);
+        else
+            ShowDeviceList();
         break;
     default:
         break;
@@ -156,6 +158,9 @@ bool CMainFrame::OnCommand(std::uint32_t command) {
         return true;
     }
     switch (command) {
+    case IDM_DEVICE_LIST:
+        ShowDeviceList();
+        return true;
     case IDM_EXIT:
         postMessage(theApp().mainWindow(), kWmClose, 0, 0);
         return true;
@@ -197,6 +202,13 @@ void CMainFrame::OnDeviceItem(int index) {
     app::ReleaseMarker(app.removeMarker);
     // One rebuild follows each removal.
     postMessage(app.mainWindow(), kWmDeviceChange, DBT_DEVNODES_CHANGED, 0);
+    app.SetBusy(0);
+}
+
+void CMainFrame::ShowDeviceList() {
+    CZelSATAApp& app = theApp();
+    app.SetBusy(1); // tray clicks only raise the dialog while it is open
+    app.ShowDeviceListDialog();
     app.SetBusy(0);
 }
 

@@ -34,6 +34,7 @@ private:
     void OnDeviceChange(std::uintptr_t event);
     void Raise();
     void OnDeviceItem(int index);
+    void ShowDeviceList();
 
     platform::FrameWindow frame_;
     platform::PopupMenu deviceMenu_; // kept from one left click to the next

@@ -2,6 +2,8 @@
 // switch and help, driven by a scripted user while the dialog runs.
 #include "app_fixture.h"
 
+#include <algorithm>
+
 #include "commands.h"
 #include "device_list_dlg.h"
 
@@ -127,6 +129,7 @@ TEST_F(DeviceList, EmptyListDisablesOkUntilADeviceArrives) {
     std::string emptyText;
     bool okWhileEmpty = true;
     std::size_t rowsAfter = 0;
+    bool toldTheDialog = false;
     const sim::DialogRun shown = run({
         UserAction::call([&](platform::Window dialog) {
             emptyRows = list(dialog).rows.size();
@@ -135,17 +138,20 @@ TEST_F(DeviceList, EmptyListDisablesOkUntilADeviceArrives) {
         }),
         UserAction::clickListRow(kList, 0),
         UserAction::clickButton(kIdOk), // disabled: nothing happens
-        UserAction::call([&](platform::Window) {
+        UserAction::call([&](platform::Window dialog) {
             sim::install(sim::defaultMachine());
             app_->RebuildInventory();
+            const auto queued = sim::queuedMessages(dialog);
+            toldTheDialog = std::find(queued.begin(), queued.end(), app::WM_INVENTORY_CHANGED) != queued.end();
         }),
-        UserAction::send(app::WM_INVENTORY_CHANGED),
+        UserAction::send(app::WM_INVENTORY_CHANGED), // delivered now, ahead of the queued scripts
         UserAction::call([&](platform::Window dialog) { rowsAfter = list(dialog).rows.size(); }),
     });
     EXPECT_EQ(emptyRows, 1u);
     EXPECT_EQ(emptyText, str(13));
     EXPECT_FALSE(okWhileEmpty);
     EXPECT_TRUE(sim::messageBoxes().empty());
+    EXPECT_TRUE(toldTheDialog) << "the rebuild tells the open dialog, the main window's last active popup";
     EXPECT_EQ(rowsAfter, 3u);
     EXPECT_TRUE(sim::dialogControls(shown.window).isEnabled(kIdOk));
 }

@@ -1,5 +1,6 @@
 // The simulated user interface behind platform/ui.h. Handlers run without the lock
 // held, so they may post, create windows or show message boxes themselves.
+#include "dialog_state.h"
 #include "ui_state.h"
 
 #include <zel/sim/dialog.h>
@@ -132,7 +133,14 @@ bool showWindow(Window window, int command) {
 }
 
 Window getLastActivePopup(Window window) {
-    return isWindow(window) ? window : 0;
+    if (!isWindow(window)) return 0;
+    // The innermost modal dialog running over the window (owned by it, or by a dialog
+    // that it owns), as Windows reports the last active popup of an owner.
+    std::lock_guard lock(ui().mutex);
+    Window popup = window;
+    for (const sim::detail::ActiveDialog* dialog : sim::detail::dialogs().active)
+        if (!dialog->ended && dialog->record.owner == popup) popup = dialog->record.window;
+    return popup;
 }
 
 bool isWindowEnabled(Window window) {
