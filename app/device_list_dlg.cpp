@@ -11,6 +11,8 @@
 
 #include <zel/platform/controls.h>
 
+#include <zel/text.h>
+
 #include <cstring>
 #include <string>
 
@@ -26,18 +28,10 @@ struct Column {
 };
 constexpr Column kColumns[] = {{IDS_COLUMN_NAME, 260}, {IDS_COLUMN_DRIVE_LETTERS, 90}, {IDS_COLUMN_TYPE, 120}};
 
-std::string uiString(std::uint32_t id) {
-    char text[256] = {};
-    currentApp()->LoadUiString(id, text, 255);
-    return text;
-}
-
-std::string bounded(const char* field, std::size_t size) { return {field, strnlen(field, size)}; }
-
 // "E: F: " for E and F; "-" without letters.
 std::string letterCell(const InventoryEntry& entry) {
     std::string cell;
-    for (char letter : bounded(entry.driveLetters, sizeof entry.driveLetters)) cell += {letter, ':', ' '};
+    for (char letter : fieldText(entry.driveLetters)) cell += {letter, ':', ' '};
     return cell.empty() ? "-" : cell;
 }
 
@@ -100,9 +94,9 @@ bool CDeviceListDlg::OnInitDialog(Window window) {
     dialog_ = window;
     DoDataExchange(window);
     enableDlgItem(dialog_, IDC_DEVICES_APPLY, false);
-    setDlgItemText(dialog_, IDC_DEVICES_PROMPT, uiString(IDS_DEVICES_PROMPT).c_str());
-    setDlgItemText(dialog_, IDC_DEVICES_NOTE, uiString(IDS_DEVICES_NOTE).c_str());
-    setDlgItemText(dialog_, IDC_DEVICES_AUTORUN, uiString(IDS_AUTORUN_LABEL).c_str());
+    setDlgItemText(dialog_, IDC_DEVICES_PROMPT, currentApp()->UiText(IDS_DEVICES_PROMPT).c_str());
+    setDlgItemText(dialog_, IDC_DEVICES_NOTE, currentApp()->UiText(IDS_DEVICES_NOTE).c_str());
+    setDlgItemText(dialog_, IDC_DEVICES_AUTORUN, currentApp()->UiText(IDS_AUTORUN_LABEL).c_str());
     FillList();
     unsigned char autoRun[4] = {};
     ReadSetting(kHkeyLocalMachine, kSettingsKey, kAutoRun, autoRun, sizeof autoRun);
@@ -118,12 +112,12 @@ void CDeviceListDlg::FillList() {
     listViewDeleteAllItems(d, list);
     listViewAddExtendedStyle(d, list, kLvsExFullRowSelect);
     for (int c = 0; c < 3; ++c)
-        listViewInsertColumn(d, list, c, uiString(kColumns[c].heading).c_str(), kLvcfmtCenter, kColumns[c].width);
+        listViewInsertColumn(d, list, c, currentApp()->UiText(kColumns[c].heading).c_str(), kLvcfmtCenter, kColumns[c].width);
 
     const Inventory& inventory = currentApp()->inventory();
     if (!inventory.devicesPresent()) {
         enableDlgItem(dialog_, kIdOk, false);
-        listViewInsertItem(d, list, 0, uiString(IDS_NO_DEVICES).c_str());
+        listViewInsertItem(d, list, 0, currentApp()->UiText(IDS_NO_DEVICES).c_str());
         listViewSelectAndFocus(d, list, 0);
         return;
     }
@@ -131,11 +125,10 @@ void CDeviceListDlg::FillList() {
     // Rows keep the inventory's order: row i is entry i.
     for (int i = 0; i < kInventorySize && inventory.entries[i].valid == 1; ++i) {
         const InventoryEntry& entry = inventory.entries[i];
-        const std::string name = entry.kind == kKindHost ? bounded(entry.hostName, sizeof entry.hostName)
-                                                         : bounded(entry.driveName, sizeof entry.driveName);
+        const std::string name(entry.kind == kKindHost ? fieldText(entry.hostName) : fieldText(entry.driveName));
         listViewInsertItem(d, list, i, name.c_str());
         listViewSetItemText(d, list, i, 1, letterCell(entry).c_str());
-        listViewSetItemText(d, list, i, 2, uiString(typeString(entry)).c_str());
+        listViewSetItemText(d, list, i, 2, currentApp()->UiText(typeString(entry)).c_str());
     }
     listViewSelectAndFocus(d, list, 0);
 }

@@ -96,6 +96,12 @@ int CZelSATAApp::LoadUiString(std::uint32_t id, char* buffer, int size) const {
     return loadString(resourceLibrary, id, buffer, length);
 }
 
+std::string CZelSATAApp::UiText(std::uint32_t id) const {
+    char text[256] = {};
+    LoadUiString(id, text, 255);
+    return text;
+}
+
 int CZelSATAApp::ShowMessage(std::uint32_t id, std::uint32_t style) const {
     char text[256] = {};
     LoadUiString(id, text, 255);

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace zel::tray {
 class CMainFrame;
@@ -44,6 +45,8 @@ public:
 
     // Loads string `id` of the resource library; `size` counts characters modulo 256.
     int LoadUiString(std::uint32_t id, char* buffer, int size) const;
+    // String `id` of the resource library, as LoadUiString gives it into 255 characters.
+    std::string UiText(std::uint32_t id) const;
     // Shows string `id` in a message box captioned with the program title.
     int ShowMessage(std::uint32_t id, std::uint32_t style) const;
 

@@ -6,6 +6,8 @@
 
 #include <zel/platform/system.h>
 
+#include <zel/text.h>
+
 #include <cstring>
 
 namespace zel::tray {
@@ -15,21 +17,14 @@ constexpr std::uint32_t IDS_DEVICE_ITEM_LETTERS = 6;
 constexpr std::uint32_t IDS_DEVICE_ITEM_ACTION = 7;
 constexpr std::uint32_t IDS_NO_DEVICES = 13;
 
-std::string uiString(std::uint32_t id) {
-    char text[256] = {};
-    app::currentApp()->LoadUiString(id, text, 255);
-    return text;
-}
-
-std::string field(const char* text, std::size_t size) { return std::string(text, strnlen(text, size)); }
 } // namespace
 
 std::string DeviceItemText(const app::InventoryEntry& entry, bool japanese, const std::string& lettersLabel,
                            const std::string& actionLabel) {
-    if (entry.kind == app::kKindHost) return field(entry.hostName, sizeof entry.hostName) + actionLabel;
-    const std::string name = field(entry.driveName, sizeof entry.driveName);
+    if (entry.kind == app::kKindHost) return std::string(fieldText(entry.hostName)) + actionLabel;
+    const std::string name = std::string(fieldText(entry.driveName));
     std::string letters;
-    const std::string driveLetters = field(entry.driveLetters, sizeof entry.driveLetters);
+    const std::string driveLetters = std::string(fieldText(entry.driveLetters));
     if (!driveLetters.empty()) {
         letters = lettersLabel;
         for (char letter : driveLetters) letters += std::string(" (") + letter + ":) ";
@@ -41,12 +36,12 @@ void BuildDeviceMenu(platform::PopupMenu& menu) {
     menu = platform::PopupMenu::create();
     const app::Inventory& inventory = app::currentApp()->inventory();
     if (!inventory.devicesPresent()) {
-        menu.insertText(0, 0, uiString(IDS_NO_DEVICES).c_str()); // command 0: nothing handles it
+        menu.insertText(0, 0, app::currentApp()->UiText(IDS_NO_DEVICES).c_str()); // command 0: nothing handles it
         return;
     }
     const bool japanese = app::isJapaneseLocale(platform::getUserDefaultLcid());
-    const std::string lettersLabel = uiString(IDS_DEVICE_ITEM_LETTERS);
-    const std::string actionLabel = uiString(IDS_DEVICE_ITEM_ACTION);
+    const std::string lettersLabel = app::currentApp()->UiText(IDS_DEVICE_ITEM_LETTERS);
+    const std::string actionLabel = app::currentApp()->UiText(IDS_DEVICE_ITEM_ACTION);
     for (int i = 0; i < app::kInventorySize && inventory.entries[i].valid == 1; ++i) {
         const std::string text = DeviceItemText(inventory.entries[i], japanese, lettersLabel, actionLabel);
         menu.insertText(static_cast<std::uint32_t>(i), IDM_DEVICE_FIRST + static_cast<std::uint32_t>(i), text.c_str());

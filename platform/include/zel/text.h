@@ -25,6 +25,12 @@ inline bool equalsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && startsWithNoCase(a, b);
 }
 
+// The text of a fixed-size field: up to its terminator, never past its end.
+template <std::size_t N>
+std::string_view fieldText(const char (&field)[N]) {
+    return std::string_view(field, strnlen(field, N));
+}
+
 // Copies `text` into a field of N bytes as a zero-terminated string, cut to N - 1
 // bytes when longer; the bytes after the terminator are left as they were.
 template <std::size_t N>
