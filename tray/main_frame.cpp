@@ -3,6 +3,7 @@
 #include "command_menu.h"
 #include "commands.h"
 #include "device_menu.h"
+#include "help.h"
 #include "markers.h"
 #include "zelsata_app.h"
 
@@ -163,6 +164,9 @@ bool CMainFrame::OnCommand(std::uint32_t command) {
         return true;
     case IDM_EXIT:
         postMessage(theApp().mainWindow(), kWmClose, 0, 0);
+        return true;
+    case IDM_HELP:
+        app::OpenHelpPage();
         return true;
     case IDM_OPEN_LINK: {
         char address[256] = {};

@@ -119,6 +119,22 @@ TEST_F(Frame, CloseRequestFromOtherProgramsAndTheExitCommand) {
     EXPECT_EQ(sim::shellOpened(), std::vector<std::string>{res::uiString(res::Language::english, 30)});
 }
 
+TEST_F(Frame, HelpOpensThePageBesideTheProgramOrSaysItCannot) {
+    start(sim::defaultMachine());
+    send(platform::kWmCommand, IDM_HELP, 0);
+    EXPECT_EQ(sim::shellOpened(), std::vector<std::string>{"C:\\Program Files\\ZelSATA\\index.html"});
+    EXPECT_TRUE(sim::messageBoxes().empty());
+
+    sim::failShellExecute(1);
+    send(platform::kWmCommand, IDM_HELP, 0);
+    const auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "index.html FALSE");
+    EXPECT_EQ(boxes[0].caption, "ZelSATA");
+    EXPECT_EQ(boxes[0].style, platform::kMbOk);
+    EXPECT_EQ(boxes[0].owner, 0u);
+}
+
 TEST_F(Frame, ClicksWhileBusyOnlyRaiseAndControlDoubleClickQuits) {
     start(sim::defaultMachine());
     wait(1000);

@@ -3,6 +3,8 @@
 #include "dialog_state.h"
 #include "ui_state.h"
 
+#include <zel/platform/system.h>
+
 #include <zel/sim/dialog.h>
 
 #include <algorithm>
@@ -259,6 +261,10 @@ bool setWindowTopmost(Window window, bool topmost) {
 std::intptr_t shellExecute(const char*, const char* file) {
     std::lock_guard lock(ui().mutex);
     ui().shellOpened.emplace_back(file != nullptr ? file : "");
+    if (ui().shellFailures > 0) {
+        --ui().shellFailures;
+        return kErrorFileNotFound; // SE_ERR_FNF: no such file
+    }
     return 42;
 }
 
@@ -287,6 +293,7 @@ void resetUi() {
     s.keysDown.clear();
     s.zOrderCalls.clear();
     s.shellOpened.clear();
+    s.shellFailures = 0;
     s.menus.clear();
     s.menusShown.clear();
     s.menuChoices.clear();
@@ -394,6 +401,11 @@ void setKeyDown(int virtualKey, bool down) {
 std::vector<std::pair<platform::Window, bool>> zOrderCalls() {
     std::lock_guard lock(ui().mutex);
     return ui().zOrderCalls;
+}
+
+void failShellExecute(int times) {
+    std::lock_guard lock(ui().mutex);
+    ui().shellFailures = times;
 }
 
 std::vector<std::string> shellOpened() {

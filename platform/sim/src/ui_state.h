@@ -55,6 +55,7 @@ struct UiState {
     std::map<int, bool> keysDown;
     std::vector<std::pair<Window, bool>> zOrderCalls;
     std::vector<std::string> shellOpened;
+    int shellFailures = 0; // the next shellExecute calls that fail
     std::map<std::uintptr_t, SimMenu> menus; // live menus by handle
     std::uintptr_t nextMenu = 0x20010;
     std::vector<std::vector<MenuItemShown>> menusShown;

@@ -77,6 +77,8 @@ ZELSIM_API std::vector<platform::TrayIconRecord> trayIcons();
 ZELSIM_API void setKeyDown(int virtualKey, bool down);
 // setWindowTopmost calls since the last reset: the window and whether it went topmost.
 ZELSIM_API std::vector<std::pair<platform::Window, bool>> zOrderCalls();
+// Makes the next `times` shellExecute calls fail (the file is not found).
+ZELSIM_API void failShellExecute(int times);
 // Files handed to shellExecute since the last reset.
 ZELSIM_API std::vector<std::string> shellOpened();
 
