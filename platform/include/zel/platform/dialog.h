@@ -21,15 +21,13 @@ inline constexpr int kVkReturn = 0x0D;
 inline constexpr int kVkEscape = 0x1B;
 inline constexpr int kVkF4 = 0x73;
 
-// The logic behind a dialog.
-class DialogHandler {
+// The logic behind a dialog: every message reaches onMessage as for any window (true =
+// handled, with the result: for WM_INITDIALOG nonzero lets the system set the focus, for
+// WM_CTLCOLOR* the brush). Unhandled messages get the dialog's default processing,
+// which, as the framework does, ends the dialog on the commands IDOK and IDCANCEL
+// (Enter, Escape and Alt+F4 lead there).
+class DialogHandler : public WindowHandler {
 public:
-    // True when handled, with the message's result in `result` (for WM_INITDIALOG:
-    // nonzero lets the system set the focus; for WM_CTLCOLOR*: the brush). Unhandled
-    // messages get the dialog's default processing, which, as the framework does, ends
-    // the dialog on the commands IDOK and IDCANCEL (Enter, Escape and Alt+F4 lead there).
-    virtual bool onMessage(Window dialog, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
-                           std::intptr_t& result) = 0;
     // Offered every WM_KEYDOWN and WM_SYSKEYDOWN meant for the dialog or one of its
     // controls before anything else sees it; true swallows the key.
     virtual bool preTranslate(std::uint32_t message, std::uintptr_t virtualKey) {
