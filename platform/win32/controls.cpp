@@ -8,6 +8,9 @@ namespace zel::platform {
 
 static_assert(kWmHelp == WM_HELP && kVkF1 == VK_F1 && kBnClicked == BN_CLICKED);
 static_assert(kLvcfmtCenter == LVCFMT_CENTER && kLvsExFullRowSelect == LVS_EX_FULLROWSELECT);
+static_assert(kPbmSetRange == PBM_SETRANGE && kPbmSetPos == PBM_SETPOS && kPbmDeltaPos == PBM_DELTAPOS &&
+              kPbmSetStep == PBM_SETSTEP && kPbmStepIt == PBM_STEPIT && kPbmSetBarColor == PBM_SETBARCOLOR &&
+              kPbmSetBkColor == PBM_SETBKCOLOR);
 
 namespace {
 
@@ -87,6 +90,20 @@ void setButtonChecked(Window dialog, int controlId, bool checked) {
 
 void enableDlgItem(Window dialog, int controlId, bool enable) {
     if (HWND control = item(dialog, controlId)) EnableWindow(control, enable ? TRUE : FALSE);
+}
+
+void showDlgItem(Window dialog, int controlId, bool show) {
+    if (HWND control = item(dialog, controlId)) ShowWindow(control, show ? SW_SHOW : SW_HIDE);
+}
+
+int getDlgItemText(Window dialog, int controlId, char* buffer, int size) {
+    if (buffer == nullptr || size <= 0) return 0;
+    return static_cast<int>(GetDlgItemTextA(reinterpret_cast<HWND>(dialog), controlId, buffer, size));
+}
+
+std::intptr_t sendDlgItemMessage(Window dialog, int controlId, std::uint32_t message, std::uintptr_t wParam,
+                                 std::intptr_t lParam) {
+    return sendTo(dialog, controlId, message, wParam, lParam);
 }
 
 std::uint32_t programFileName(char* buffer, std::uint32_t size) {

@@ -44,4 +44,23 @@ std::intptr_t transparentControlText(std::uintptr_t deviceContext, ColorRef text
     return reinterpret_cast<std::intptr_t>(GetStockObject(NULL_BRUSH));
 }
 
+std::intptr_t colouredControlText(std::uintptr_t deviceContext, ColorRef textColour) {
+    SetTextColor(reinterpret_cast<HDC>(deviceContext), textColour);
+    return reinterpret_cast<std::intptr_t>(GetStockObject(NULL_BRUSH));
+}
+
+bool paintIcon(Window window, const Library& module, std::uint32_t iconId, int x, int y) {
+    HWND hwnd = reinterpret_cast<HWND>(window);
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(hwnd, &paint);
+    bool drawn = false;
+    if (dc != nullptr && module) {
+        // A shared icon from LoadIconA: the system owns it, nothing to destroy.
+        HICON icon = LoadIconA(static_cast<HMODULE>(module.native()), MAKEINTRESOURCEA(iconId));
+        drawn = icon != nullptr && DrawIcon(dc, x, y, icon) != FALSE;
+    }
+    EndPaint(hwnd, &paint);
+    return drawn;
+}
+
 } // namespace zel::platform

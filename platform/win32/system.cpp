@@ -1,4 +1,4 @@
-// Version, user locale, string resources and waiting over the real calls.
+// Version, user locale, string resources, date, environment and waiting over the real calls.
 #include <zel/platform/system.h>
 
 #include <windows.h>
@@ -25,6 +25,22 @@ int loadString(const Library& module, std::uint32_t id, char* buffer, int size) 
         return 0;
     }
     return LoadStringA(static_cast<HMODULE>(module.native()), id, buffer, size);
+}
+
+LocalDate localDate() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay};
+}
+
+std::size_t environmentVariable(const char* name, char* buffer, std::size_t capacity) {
+    if (name == nullptr || buffer == nullptr || capacity == 0 || capacity > 0x7fffffff) return 0;
+    const DWORD n = GetEnvironmentVariableA(name, buffer, static_cast<DWORD>(capacity));
+    if (n == 0 || n >= capacity) { // absent, empty, or too long (then n is the size needed)
+        buffer[0] = '\0';
+        return 0;
+    }
+    return n;
 }
 
 void sleepMilliseconds(std::uint32_t milliseconds) { Sleep(milliseconds); }

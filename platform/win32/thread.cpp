@@ -35,6 +35,14 @@ WorkerThread WorkerThread::start(Function function, void* argument) {
     return WorkerThread(reinterpret_cast<void*>(handle));
 }
 
+bool WorkerThread::exitCode(std::uint32_t& code) const {
+    if (handle_ == nullptr) return false;
+    DWORD value = 0;
+    if (!GetExitCodeThread(static_cast<HANDLE>(handle_), &value)) return false;
+    code = value;
+    return true;
+}
+
 void WorkerThread::join() {
     if (handle_ == nullptr) return;
     WaitForSingleObject(static_cast<HANDLE>(handle_), INFINITE);

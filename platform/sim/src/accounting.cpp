@@ -44,6 +44,11 @@ const char* opName(Op op) noexcept {
     case Op::setupGetDeviceProperty: return "SetupDiGetDeviceRegistryPropertyA";
     case Op::setupRemoveDevice: return "SetupDiRemoveDevice";
     case Op::sleep: return "Sleep";
+    case Op::readFile: return "ReadFile";
+    case Op::deleteFile: return "DeleteFileA";
+    case Op::versionInfo: return "GetFileVersionInfoA";
+    case Op::localTime: return "GetLocalTime";
+    case Op::environment: return "GetEnvironmentVariableA";
     case Op::count_: break;
     }
     return "?";

@@ -209,6 +209,62 @@ void enableDlgItem(Window dialog, int controlId, bool enable) {
     sim::detail::touch(dialog).enabled[controlId] = enable;
 }
 
+void showDlgItem(Window dialog, int controlId, bool show) {
+    std::lock_guard lock(ui().mutex);
+    sim::detail::touch(dialog).visible[controlId] = show;
+}
+
+int getDlgItemText(Window dialog, int controlId, char* buffer, int size) {
+    if (buffer == nullptr || size <= 0) return 0;
+    std::lock_guard lock(ui().mutex);
+    buffer[0] = '\0';
+    const sim::detail::ActiveDialog* active = sim::detail::activeDialog(dialog);
+    if (active == nullptr) return 0;
+    const auto text = active->record.itemTexts.find(controlId);
+    if (text == active->record.itemTexts.end()) return 0; // the template's text: none here
+    const std::size_t n = std::min(text->second.size(), static_cast<std::size_t>(size - 1));
+    std::copy_n(text->second.data(), n, buffer);
+    buffer[n] = '\0';
+    return static_cast<int>(n);
+}
+
+std::intptr_t sendDlgItemMessage(Window dialog, int controlId, std::uint32_t message, std::uintptr_t wParam,
+                                 std::intptr_t lParam) {
+    std::lock_guard lock(ui().mutex);
+    sim::ProgressBarState& bar = sim::detail::touch(dialog).progressBars[controlId];
+    const int previous = bar.position;
+    switch (message) {
+    case kPbmSetRange:
+        bar.lower = static_cast<int>(lParam & 0xFFFF);
+        bar.upper = static_cast<int>((lParam >> 16) & 0xFFFF);
+        return 1;
+    case kPbmSetPos:
+        bar.position = std::clamp(static_cast<int>(wParam), bar.lower, bar.upper);
+        return previous;
+    case kPbmDeltaPos:
+        bar.position = std::clamp(bar.position + static_cast<int>(wParam), bar.lower, bar.upper);
+        return previous;
+    case kPbmSetStep: {
+        const int old = bar.step;
+        bar.step = static_cast<int>(wParam);
+        return old;
+    }
+    case kPbmStepIt:
+        ++bar.steps;
+        bar.position += bar.step;
+        if (bar.position > bar.upper) bar.position = bar.lower + (bar.position - bar.upper);
+        return previous;
+    case kPbmSetBarColor:
+        bar.barColour = static_cast<ColorRef>(lParam);
+        return 0;
+    case kPbmSetBkColor:
+        bar.backgroundColour = static_cast<ColorRef>(lParam);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
 std::uint32_t programFileName(char* buffer, std::uint32_t size) {
     // Where the simulated command line says the program was installed.
     constexpr char kProgram[] = "C:\\Program Files\\ZelSATA\\ZelSATA.exe";

@@ -81,6 +81,7 @@ void paint(Window window) {
         const Window control = kControlBase + static_cast<Window>(id);
         send(window, platform::kWmCtlColorStatic, control, static_cast<std::intptr_t>(control));
     }
+    send(window, platform::kWmPaint, 0, 0);
 }
 
 // What a dialog does with a key nobody swallowed: Enter is OK, Escape is Cancel, Alt+F4
@@ -100,6 +101,7 @@ int loop(platform::DialogHandler& handler, ActiveDialog& active) {
     const auto patience = std::chrono::steady_clock::now() + kWorkerPatience;
     const std::uint64_t latest = active.record.openedAt + kLongestRunMilliseconds;
     while (!active.ended) {
+        const std::uint64_t postedBefore = postedSoFar();
         std::optional<Posted> next;
         {
             std::lock_guard lock(ui().mutex);
@@ -123,8 +125,10 @@ int loop(platform::DialogHandler& handler, ActiveDialog& active) {
             send(next->window, next->message, next->wParam, next->lParam);
             continue;
         }
-        // A worker takes no virtual time: let every one finish before the clock moves.
-        if (!waitUntilNoThreadRuns(patience)) return -1;
+        // A worker takes no virtual time: let every one finish before the clock moves,
+        // unless it posts a message first, which is handled while it goes on.
+        if (!waitForWorkersOrPost(patience, postedBefore)) return -1;
+        if (postedSoFar() != postedBefore) continue;
         std::uint64_t wait = 0;
         {
             std::lock_guard lock(ui().mutex);

@@ -26,6 +26,7 @@ struct DialogState {
     std::deque<std::pair<int, bool>> keys; // (virtual key, alt)
     std::map<std::uintptr_t, platform::ColorRef> brushes;
     std::uintptr_t nextBrush = 0x1B000010;
+    int baseUnitY = 16;
 };
 
 DialogState& dialogs();

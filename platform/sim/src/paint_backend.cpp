@@ -43,6 +43,22 @@ std::intptr_t transparentControlText(std::uintptr_t deviceContext, ColorRef text
     return sim::detail::kHollowBrush;
 }
 
+std::intptr_t colouredControlText(std::uintptr_t deviceContext, ColorRef textColour) {
+    std::lock_guard lock(ui().mutex);
+    auto& active = dialogs().active;
+    if (!active.empty() && deviceContext > sim::detail::kControlBase)
+        active.back()->record.textColours[static_cast<int>(deviceContext - sim::detail::kControlBase)] = textColour;
+    return sim::detail::kHollowBrush;
+}
+
+bool paintIcon(Window window, const Library& module, std::uint32_t iconId, int x, int y) {
+    std::lock_guard lock(ui().mutex);
+    sim::detail::ActiveDialog* dialog = sim::detail::activeDialog(window);
+    if (dialog == nullptr || !module) return false;
+    dialog->record.paintedIcon = std::tuple{iconId, x, y};
+    return true;
+}
+
 } // namespace zel::platform
 
 namespace zel::sim {

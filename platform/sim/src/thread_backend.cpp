@@ -6,6 +6,7 @@
 #include <zel/platform/thread.h>
 #include <zel/sim/dialog.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <new>
@@ -14,11 +15,18 @@
 namespace zel::sim::detail {
 namespace {
 
+// A thread and the code it ended with.
+struct SimThread {
+    std::thread thread;
+    std::atomic<std::uint32_t> exitCode{platform::kStillActive};
+};
+
 struct Threads {
     std::mutex mutex;
     std::condition_variable finished;
     int running = 0;
     std::int64_t handles = 0;
+    std::uint64_t posted = 0;
 };
 
 Threads& threads() {
@@ -28,10 +36,21 @@ Threads& threads() {
 
 } // namespace
 
-bool waitUntilNoThreadRuns(std::chrono::steady_clock::time_point deadline) {
+std::uint64_t postedSoFar() {
+    std::lock_guard lock(threads().mutex);
+    return threads().posted;
+}
+
+void notePosted() {
+    std::lock_guard lock(threads().mutex);
+    ++threads().posted;
+    threads().finished.notify_all();
+}
+
+bool waitForWorkersOrPost(std::chrono::steady_clock::time_point deadline, std::uint64_t postedBefore) {
     Threads& t = threads();
     std::unique_lock lock(t.mutex);
-    return t.finished.wait_until(lock, deadline, [&] { return t.running == 0; });
+    return t.finished.wait_until(lock, deadline, [&] { return t.running == 0 || t.posted != postedBefore; });
 }
 
 } // namespace zel::sim::detail
@@ -41,7 +60,7 @@ namespace zel::platform {
 using sim::detail::threads;
 
 WorkerThread WorkerThread::start(Function function, void* argument) {
-    auto* thread = new (std::nothrow) std::thread;
+    auto* thread = new (std::nothrow) sim::detail::SimThread;
     if (thread == nullptr) return {};
     {
         std::lock_guard lock(threads().mutex);
@@ -49,9 +68,10 @@ WorkerThread WorkerThread::start(Function function, void* argument) {
         ++threads().handles;
     }
     try {
-        *thread = std::thread([function, argument] {
-            function(argument);
+        thread->thread = std::thread([thread, function, argument] {
+            const std::uint32_t code = function(argument);
             std::lock_guard lock(threads().mutex);
+            thread->exitCode.store(code);
             --threads().running;
             threads().finished.notify_all();
         });
@@ -65,10 +85,16 @@ WorkerThread WorkerThread::start(Function function, void* argument) {
     return WorkerThread(thread);
 }
 
+bool WorkerThread::exitCode(std::uint32_t& code) const {
+    if (handle_ == nullptr) return false;
+    code = static_cast<const sim::detail::SimThread*>(handle_)->exitCode.load();
+    return true;
+}
+
 void WorkerThread::join() {
     if (handle_ == nullptr) return;
-    auto* thread = static_cast<std::thread*>(handle_);
-    if (thread->joinable()) thread->join();
+    auto* thread = static_cast<sim::detail::SimThread*>(handle_);
+    if (thread->thread.joinable()) thread->thread.join();
     delete thread;
     handle_ = nullptr;
     std::lock_guard lock(threads().mutex);

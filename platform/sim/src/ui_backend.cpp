@@ -1,6 +1,7 @@
 // The simulated user interface behind platform/ui.h. Handlers run without the lock
 // held, so they may post, create windows or show message boxes themselves.
 #include "dialog_state.h"
+#include "thread_state.h"
 #include "ui_state.h"
 
 #include <zel/platform/system.h>
@@ -106,9 +107,12 @@ int runMessageLoop() {
 }
 
 bool postMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-    std::lock_guard lock(ui().mutex);
-    if (sim::detail::find(ui(), window) == nullptr) return false;
-    ui().queue.push_back({window, message, wParam, lParam});
+    {
+        std::lock_guard lock(ui().mutex);
+        if (sim::detail::find(ui(), window) == nullptr) return false;
+        ui().queue.push_back({window, message, wParam, lParam});
+    }
+    sim::detail::notePosted(); // a dialog waiting for its workers handles it at once
     return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The few drawing calls the windows of the program make: a solid background brush, a
-// window outline with rounded corners, and control text drawn straight on the window's
+// window outline with rounded corners, coloured control text, and an icon on a dialog's
 // face. The real backend draws (checked by screenshots); the simulated one records.
 
 #include <zel/platform/library.h> // ZEL_SYSTEM_API
@@ -53,5 +53,14 @@ ZEL_SYSTEM_API bool shapeRoundedWindow(Window window, int cornerWidth, int corne
 // behind it: sets the colour and the transparent mode on the device context (wParam)
 // and returns the hollow stock brush as the message result.
 ZEL_SYSTEM_API std::intptr_t transparentControlText(std::uintptr_t deviceContext, ColorRef textColour);
+
+// Answers WM_CTLCOLOR* for a control whose text is drawn in `textColour`, the background
+// mode left as it is: sets the colour and returns the hollow stock brush.
+ZEL_SYSTEM_API std::intptr_t colouredControlText(std::uintptr_t deviceContext, ColorRef textColour);
+
+// Handles WM_PAINT of `window` by drawing icon `iconId` of `module` at its own size with
+// its top-left corner at (x, y) of the client area (BeginPaint, LoadIconA, DrawIcon,
+// EndPaint). False when the icon cannot be loaded; the window is validated all the same.
+ZEL_SYSTEM_API bool paintIcon(Window window, const Library& module, std::uint32_t iconId, int x, int y);
 
 } // namespace zel::platform

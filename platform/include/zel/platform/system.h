@@ -7,6 +7,7 @@
 #include <zel/platform/library.h> // ZEL_SYSTEM_API: where the backend lives
 #include <zel/platform/machine.h> // kErrorNoMoreItems
 
+#include <cstddef>
 #include <cstdint>
 
 namespace zel::platform {
@@ -143,6 +144,21 @@ ZEL_SYSTEM_API std::uint32_t getUserDefaultLcid();
 // string is missing, and then an empty string); `size` counts the terminator. A size of
 // 0 or less copies nothing and answers 0.
 ZEL_SYSTEM_API int loadString(const Library& module, std::uint32_t id, char* buffer, int size);
+
+// ---- clock and environment ----------------------------------------------------------
+
+struct LocalDate {
+    int year = 0;  // four digits
+    int month = 0; // 1-12
+    int day = 0;   // 1-31
+    bool operator==(const LocalDate&) const = default;
+};
+// GetLocalTime's date.
+ZEL_SYSTEM_API LocalDate localDate();
+
+// GetEnvironmentVariableA into `buffer` (`capacity` bytes): the length copied, 0 when the
+// variable is absent, empty or does not fit.
+ZEL_SYSTEM_API std::size_t environmentVariable(const char* name, char* buffer, std::size_t capacity);
 
 // ---- waiting --------------------------------------------------------------------------
 

@@ -9,6 +9,8 @@
 
 namespace zel::platform {
 
+inline constexpr std::uint32_t kStillActive = 259; // STILL_ACTIVE
+
 class ZEL_SYSTEM_API WorkerThread {
 public:
     using Function = std::uint32_t (*)(void* argument); // returns the thread's exit code
@@ -31,6 +33,9 @@ public:
     ~WorkerThread() { join(); }
 
     explicit operator bool() const { return handle_ != nullptr; }
+    // GetExitCodeThread: the function's result once it has returned, kStillActive while
+    // it runs. False for an empty record.
+    bool exitCode(std::uint32_t& code) const;
     // Waits until the thread has ended and closes it; nothing to do when empty.
     void join();
 

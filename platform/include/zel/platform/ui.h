@@ -17,10 +17,12 @@ using Window = std::uintptr_t; // HWND; 0 = none
 inline constexpr std::uint32_t kWmNull = 0x0000;
 inline constexpr std::uint32_t kWmCreate = 0x0001;
 inline constexpr std::uint32_t kWmDestroy = 0x0002;
+inline constexpr std::uint32_t kWmPaint = 0x000F;
 inline constexpr std::uint32_t kWmClose = 0x0010;
 inline constexpr std::uint32_t kWmQuit = 0x0012;
 inline constexpr std::uint32_t kWmCommand = 0x0111;
 inline constexpr std::uint32_t kWmTimer = 0x0113;
+inline constexpr std::uint32_t kWmLButtonDown = 0x0201;
 inline constexpr std::uint32_t kWmDeviceChange = 0x0219;
 inline constexpr std::uint32_t kWmUser = 0x0400;
 inline constexpr std::uint32_t kWmApp = 0x8000;

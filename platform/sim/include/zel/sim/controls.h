@@ -3,11 +3,13 @@
 // each dialog, and a user who acts on the next dialog while it runs.
 
 #include <zel/platform/controls.h>
+#include <zel/platform/paint.h>
 #include <zel/sim/machine.h> // ZELSIM_API
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,11 +29,29 @@ struct ListViewState {
     int selectionMark = -1;
 };
 
+// A progress bar as its messages left it. The position wraps to the lower bound when a
+// step passes the upper one, as the control does.
+struct ProgressBarState {
+    int lower = 0;
+    int upper = 100;
+    int step = 10;
+    int position = 0;
+    int steps = 0; // PBM_STEPIT messages received
+    std::optional<platform::ColorRef> barColour;
+    std::optional<platform::ColorRef> backgroundColour;
+};
+
 struct DialogControls {
+    std::map<int, ProgressBarState> progressBars;
+    std::map<int, bool> visible; // controls never shown or hidden are absent (shown)
     std::map<int, ListViewState> lists;
     std::map<int, bool> checked;
     std::map<int, bool> enabled; // controls never disabled or enabled are absent (enabled)
 
+    bool isVisible(int id) const {
+        const auto found = visible.find(id);
+        return found == visible.end() || found->second;
+    }
     bool isEnabled(int id) const {
         const auto found = enabled.find(id);
         return found == enabled.end() || found->second;

@@ -5,6 +5,7 @@
 // virtual time), so a dialog that waits for its worker runs in microseconds.
 
 #include <zel/platform/dialog.h>
+#include <zel/platform/dialog_geometry.h>
 #include <zel/platform/paint.h>
 #include <zel/sim/machine.h> // ZELSIM_API
 
@@ -12,6 +13,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -34,6 +36,11 @@ struct DialogRun {
     // text went transparent, with the text colour.
     std::optional<platform::ColorRef> faceColour;
     std::map<int, platform::ColorRef> transparentText;
+    std::map<int, platform::ColorRef> textColours; // coloured text on the default background
+    // The icon its WM_PAINT drew: (icon id, x, y) in client pixels.
+    std::optional<std::tuple<std::uint32_t, int, int>> paintedIcon;
+    // The client rectangle it was resized to, if any.
+    std::optional<platform::Rect> resizedClient;
 };
 
 // Runs that have ended since the last forgetDialogs(), in order.
@@ -44,6 +51,11 @@ ZELSIM_API void forgetDialogs();
 // WM_SYSKEYDOWN with Alt held. Unless the dialog swallows it, Enter chooses OK, Escape
 // Cancel, and Alt+F4 closes the dialog (Cancel).
 ZELSIM_API void pressKey(int virtualKey, bool alt = false);
+
+// The system font's height that dialogs are laid out with (16 unless set), and the
+// client rectangle every simulated dialog opens with.
+ZELSIM_API void setDialogBaseUnitY(int pixels);
+inline constexpr platform::Rect kDialogClient{0, 0, 380, 260};
 
 // Solid brushes not yet deleted.
 ZELSIM_API std::int64_t liveBrushes();

@@ -164,6 +164,22 @@ struct LibraryFile {
     bool operator==(const LibraryFile&) const = default;
 };
 
+// A file in the current directory (only there: the program reads no other plain file).
+struct WorkingFile {
+    std::string name;
+    std::string bytes;
+    bool readable = true; // false: it exists but cannot be opened
+    bool operator==(const WorkingFile&) const = default;
+};
+
+// One text of a program file's version resource.
+struct VersionText {
+    std::string file;  // as the program names it, e.g. "ZelSATA.exe"
+    std::string query; // e.g. "\\StringFileInfo\\041104b0\\FileVersion"
+    std::string text;
+    bool operator==(const VersionText&) const = default;
+};
+
 struct System {
     platform::OsVersion version{5, 1, 2600, platform::kVerPlatformWin32Nt}; // Windows XP
     std::uint32_t lcid = 0x0409;                                             // English (US)
@@ -173,6 +189,13 @@ struct System {
     std::vector<RegistryKeyData> registry;
     std::vector<LibraryFile> libraries{
         {"ZelSearch.dll", {}}, {"ZelSATAResUS.dll", {}}, {"ZelSATARes.dll", {}}, {"ZelDownLoad.dll", {}}};
+    std::vector<WorkingFile> files;
+    std::vector<VersionText> versionTexts{
+        {"ZelSATA.exe", "\\StringFileInfo\\041104b0\\ProductName", "ZelSATA"},
+        {"ZelSATA.exe", "\\StringFileInfo\\041104b0\\FileVersion", "1.14"},
+        {"ZelSATA.exe", "\\StringFileInfo\\041104b0\\LegalCopyright", "Copyright (C) 2005-2026 ZelSATA developers"}};
+    platform::LocalDate date{2006, 8, 9};
+    std::map<std::string, std::string> environment;
     bool operator==(const System&) const = default;
 };
 
@@ -237,6 +260,11 @@ enum class Op {
     setupGetDeviceProperty,
     setupRemoveDevice,
     sleep,
+    readFile,
+    deleteFile,
+    versionInfo,
+    localTime,
+    environment,
     count_
 };
 ZELSIM_API const char* opName(Op op) noexcept;
@@ -294,6 +322,11 @@ ZELSIM_API std::uint64_t sleptMilliseconds() noexcept;
 // Whether a node of that instance ID (without regard to case) is in the machine and has
 // not been removed.
 ZELSIM_API bool nodePresent(std::string_view instanceId) noexcept;
+
+// Files of the current directory: puts one (replacing one of that name, without regard
+// to case), or gives its bytes; nothing when absent.
+ZELSIM_API void putFile(const std::string& name, const std::string& bytes) noexcept;
+ZELSIM_API std::optional<std::string> fileBytes(std::string_view name) noexcept;
 
 // Whether a named mutex exists: some handle to it is still open. Names are the object
 // names given to CreateMutexA; "Local\\X" is the same object as "X", "Global\\X"
