@@ -2,6 +2,7 @@
 #include "zelsata_app.h"
 
 #include "builtin_texts.h"
+#include "download_session.h"
 #include "main_frame.h"
 #include "markers.h"
 
@@ -31,6 +32,16 @@ CZelSATAApp::CZelSATAApp() { g_currentApp = this; }
 CZelSATAApp::~CZelSATAApp() {
     if (g_currentApp == this) g_currentApp = nullptr;
 }
+
+void CZelSATAApp::KeepUnfinishedDownload(std::unique_ptr<update::DownloadSession> session) {
+    unfinishedDownload_ = std::move(session);
+}
+
+std::unique_ptr<update::DownloadSession> CZelSATAApp::TakeUnfinishedDownload() {
+    return std::move(unfinishedDownload_);
+}
+
+std::uint32_t CZelSATAApp::DownloadMessage() const { return mainFrame_ ? mainFrame_->downloadMessage() : 0; }
 
 Window CZelSATAApp::mainWindow() const { return mainFrame_ ? mainFrame_->window() : 0; }
 
@@ -75,6 +86,7 @@ bool CZelSATAApp::InitInstance() {
 int CZelSATAApp::Run() { return runMessageLoop(); }
 
 int CZelSATAApp::ExitInstance() {
+    unfinishedDownload_.reset(); // waits for a fetch still under way
     ReleaseMarker(instanceMarker);
     mainFrame_.reset();
     resourceLibrary.reset();

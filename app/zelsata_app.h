@@ -17,6 +17,9 @@
 namespace zel::tray {
 class CMainFrame;
 }
+namespace zel::update {
+struct DownloadSession;
+}
 
 namespace zel::app {
 
@@ -64,6 +67,18 @@ public:
 
     // Runs the device list dialog modally.
     void ShowDeviceListDialog();
+    // Runs the version dialog modally.
+    void ShowVersionDialog();
+
+    // Fetches the published version behind the download dialog, compares it with the
+    // program's own and, when they differ, offers the home page.
+    void CheckForUpdate();
+    // A fetch whose dialog closed before its worker ended, kept until the next check
+    // takes it or the program ends (which waits for it).
+    void KeepUnfinishedDownload(std::unique_ptr<update::DownloadSession> session);
+    std::unique_ptr<update::DownloadSession> TakeUnfinishedDownload();
+    // The message id registered for "ZELDOWNLOAD" (0 before the main frame exists).
+    std::uint32_t DownloadMessage() const;
 
     void SetBusy(int value) { busy = static_cast<std::uint8_t>(value); }
     std::uint8_t GetBusy() const { return busy; }
@@ -83,6 +98,7 @@ private:
     std::uint8_t busy = 0;
     Inventory inventory_{};
     std::unique_ptr<tray::CMainFrame> mainFrame_;
+    std::unique_ptr<update::DownloadSession> unfinishedDownload_;
 };
 
 // The application object of the running program (the one constructed last).

@@ -22,7 +22,7 @@ inline constexpr std::uint32_t kTrayIconId = 100;
 inline constexpr std::uintptr_t IDT_STARTUP = 1;
 
 // Mouse messages the tray icon reports in lParam.
-inline constexpr std::uint32_t kWmLButtonDown = 0x0201;
+using platform::kWmLButtonDown;
 inline constexpr std::uint32_t kWmLButtonDblClk = 0x0203;
 inline constexpr std::uint32_t kWmRButtonUp = 0x0205;
 

@@ -1,5 +1,6 @@
 #include "main_frame.h"
 
+#include "check_for_update.h"
 #include "command_menu.h"
 #include "commands.h"
 #include "device_menu.h"
@@ -110,8 +111,7 @@ void CMainFrame::OnStartupTimer() {
     if (autoUpdate[0] != 1) return;
     char question[256] = {};
     theApp().LoadUiString(IDS_ASK_CHECK_FOR_UPDATE, question, 255);
-    // The update check itself is the update module's; a No leaves everything as it is.
-    messageBox(0, question, "ZelSATA DownLoad", kMbYesNo);
+    if (messageBox(0, question, "ZelSATA DownLoad", kMbYesNo) == kIdYes) theApp().CheckForUpdate();
 }
 
 void CMainFrame::OnTrayNotify(std::uint32_t mouseMessage) {
@@ -162,6 +162,11 @@ bool CMainFrame::OnCommand(std::uint32_t command) {
     case IDM_DEVICE_LIST:
         ShowDeviceList();
         return true;
+    case IDM_VERSION_INFO:
+        theApp().SetBusy(1);
+        theApp().ShowVersionDialog();
+        theApp().SetBusy(0);
+        return true;
     case IDM_EXIT:
         postMessage(theApp().mainWindow(), kWmClose, 0, 0);
         return true;
@@ -171,7 +176,7 @@ bool CMainFrame::OnCommand(std::uint32_t command) {
     case IDM_OPEN_LINK: {
         char address[256] = {};
         theApp().LoadUiString(IDS_WEB_ADDRESS, address, 255);
-        shellExecute("open", address);
+        update::OpenWithShell(address);
         return true;
     }
     default:

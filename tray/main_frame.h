@@ -17,6 +17,7 @@ public:
     // Creates the hidden frame window; false when the system refuses.
     bool Create(const char* title);
     platform::Window window() const { return self_; }
+    std::uint32_t downloadMessage() const { return downloadMessage_; }
 
     // Adds (kNimAdd), or deletes (kNimDelete), the tray icon; the shell's answer.
     bool SetTrayIcon(std::uint32_t operation);
