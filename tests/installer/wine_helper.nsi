@@ -6,7 +6,9 @@
 ;   wine_helper.exe appear     wait up to 20 s for one to exist: exit 0 once it does, else 1
 ;   wine_helper.exe hold       show a message box captioned "ZelSATA" until it is closed,
 ;                              the way the program's own message boxes are captioned
-;   wine_helper.exe dismiss    close every window titled "ZelSATA": exit 0 once none is left
+;   wine_helper.exe box-appear wait up to 20 s for such a message box: exit 0 once it shows
+;   wine_helper.exe dismiss    close every message box captioned "ZelSATA" (never the
+;                              program's own window): exit 0 once none is left
 ;   wine_helper.exe exec       run the command line in ZEL_EXEC_LINE, wait for it, and exit
 ;                              with its exit code (255 when it cannot be started)
 
@@ -55,13 +57,23 @@ Function .onInit
       ${EndIf}
       Sleep 100
     ${Next}
+  ${ElseIf} $0 == "box-appear"
+    SetErrorLevel 1
+    ${For} $2 1 200
+      FindWindow $1 "#32770" "ZelSATA"
+      ${If} $1 <> 0
+        SetErrorLevel 0
+        ${Break}
+      ${EndIf}
+      Sleep 100
+    ${Next}
   ${ElseIf} $0 == "hold"
     MessageBox MB_OK "held by the installer test"
     SetErrorLevel 0
   ${ElseIf} $0 == "dismiss"
     SetErrorLevel 1
     ${For} $2 1 100
-      FindWindow $1 "" "ZelSATA"
+      FindWindow $1 "#32770" "ZelSATA"
       ${If} $1 = 0
         SetErrorLevel 0
         ${Break}
