@@ -145,6 +145,17 @@ has_delivery() { # has_delivery LIST_FILE
 
 same_list() { diff -q "$1" "$2"; }
 
+uninstall_entry_is() { # uninstall_entry_is INSTALL_DIR
+  reg_is "$UNINSTALL_KEY" DisplayName 64 "REG_SZ ZelSATA" &&
+    reg_is "$UNINSTALL_KEY" DisplayVersion 64 "REG_SZ $VERSION" &&
+    reg_is "$UNINSTALL_KEY" Publisher 64 "REG_SZ Ondel" &&
+    reg_is "$UNINSTALL_KEY" InstallLocation 64 "REG_SZ $1" &&
+    reg_is "$UNINSTALL_KEY" UninstallString 64 "REG_SZ \"$1\\uninstall.exe\"" &&
+    reg_is "$UNINSTALL_KEY" QuietUninstallString 64 "REG_SZ \"$1\\uninstall.exe\" /S" &&
+    reg_is "$UNINSTALL_KEY" NoModify 64 "REG_DWORD 0x1" &&
+    reg_is "$UNINSTALL_KEY" NoRepair 64 "REG_DWORD 0x1"
+}
+
 process_gone() { ! kill -0 "$1" 2>/dev/null; }
 
 # ---- the tests -------------------------------------------------------------------------
@@ -191,14 +202,8 @@ test_install() {
   check "Run value is the quoted program path" reg_is "$RUN_KEY" ZelSATA 64 "REG_SZ \"$dir_win\\ZelSATA.exe\""
   check "nothing of ours in the 32-bit view" \
     bash -c "! wine reg query 'HKLM\\Software\\Ondel' /reg:32 && ! wine reg query '$RUN_KEY' /v ZelSATA /reg:32"
-  check "Add/Remove: DisplayName" reg_is "$UNINSTALL_KEY" DisplayName 64 "REG_SZ ZelSATA"
-  check "Add/Remove: DisplayVersion" reg_is "$UNINSTALL_KEY" DisplayVersion 64 "REG_SZ $VERSION"
-  check "Add/Remove: Publisher" reg_is "$UNINSTALL_KEY" Publisher 64 "REG_SZ Ondel"
-  check "Add/Remove: InstallLocation" reg_is "$UNINSTALL_KEY" InstallLocation 64 "REG_SZ $dir_win"
-  check "Add/Remove: UninstallString" reg_is "$UNINSTALL_KEY" UninstallString 64 "REG_SZ \"$dir_win\\uninstall.exe\""
-  check "Add/Remove: QuietUninstallString" reg_is "$UNINSTALL_KEY" QuietUninstallString 64 "REG_SZ \"$dir_win\\uninstall.exe\" /S"
-  check "Add/Remove: NoModify" reg_is "$UNINSTALL_KEY" NoModify 64 "REG_DWORD 0x1"
-  check "Add/Remove: NoRepair" reg_is "$UNINSTALL_KEY" NoRepair 64 "REG_DWORD 0x1"
+  check "Add/Remove entry: name, version, publisher, folder, uninstall commands" \
+    uninstall_entry_is "$dir_win"
   check "Start menu: program, help page, uninstaller" \
     test -f "$START_MENU/ZelSATA.lnk" -a -f "$START_MENU/ZelSATA Help.lnk" -a -f "$START_MENU/Uninstall ZelSATA.lnk"
   end_test
@@ -252,6 +257,7 @@ test_reinstall() {
   wine reg add "$RUN_KEY" /v ZelSATA /t REG_SZ /d "\"$OTHER_DIR\\ZelSATA.ex_\"" /f /reg:64 >/dev/null 2>&1
   check "setup /S again exits 0" wine "$SETUP64" /S
   check "it reinstalled into the same directory" all_exist "$WORK/x86_64/setup.list" "$dir"
+  check "the Add/Remove entry names that directory" uninstall_entry_is "$OTHER_DIR"
   check "and not into the default one" test ! -e "$(unix_path 'C:\Program Files\ZelSATA')"
   check "log-on start stays off" reg_is "$RUN_KEY" ZelSATA 64 "REG_SZ \"$OTHER_DIR\\ZelSATA.ex_\""
   end_test
