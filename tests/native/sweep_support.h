@@ -1,8 +1,8 @@
 #pragma once
 // The fault sweep: runs one whole operation on the simulated PC once with nothing
 // failing, to learn how many platform calls it makes, then once per call with exactly
-// that call failing, and once with every call failing from the start. The operation
-// checks its own outcome after every run.
+// that call failing, once per call with every call from it on failing, and once with
+// every call failing from the start. The operation checks its own outcome after every run.
 
 #include <zel/sim/call_log.h>
 #include <zel/sim/machine.h>
@@ -37,6 +37,9 @@ public:
     static Injection none() { return Injection(std::nullopt, "no fault"); }
     static Injection at(std::uint32_t index) {
         return Injection(sim::Fault{sim::Op::any, "", index, 1}, "call " + std::to_string(index) + " fails");
+    }
+    static Injection from(std::uint32_t index) {
+        return Injection(sim::Fault{sim::Op::any, "", index, 0}, "calls from " + std::to_string(index) + " on fail");
     }
     static Injection always() { return Injection(sim::Fault{sim::Op::any, "", 0, 0}, "every call fails"); }
 
@@ -107,7 +110,7 @@ struct SweepTally {
     std::uint64_t failedCalls = 0;    // calls made to fail, over all runs
 };
 
-// Runs `operation(Injection&)` as described above. It must arm the injection after its
+// Runs `operation(Injection&)` as described at the top. It must arm the injection after its
 // setup and disarm it before its checks. The sweep stops after a few runs that found
 // faults, so that one fault does not report itself a thousand times.
 template <class Operation>
@@ -126,16 +129,18 @@ SweepTally sweep(const char* name, Operation&& operation) {
     EXPECT_GT(tally.calls, 0u) << name << " makes no platform call";
 
     int failingRuns = 0;
-    for (std::uint32_t k = 0; k < tally.calls && failingRuns < 3; ++k) {
+    const auto runAt = [&](std::uint32_t k, Injection injection) {
         const int before = reportedProblems();
-        const Injection run = runOne(Injection::at(k));
-        if (reportedProblems() != before) {
-            ++failingRuns;
-            if (k < run.log().size())
-                ADD_FAILURE() << name << ": the run above failed call " << k << ", "
-                              << sim::opName(run.log()[k].op) << " \"" << run.log()[k].subject << "\"";
-        }
-    }
+        const Injection run = runOne(std::move(injection));
+        if (reportedProblems() == before) return;
+        ++failingRuns;
+        if (k < run.log().size())
+            ADD_FAILURE() << name << ": the run above failed call " << k << ", " << sim::opName(run.log()[k].op)
+                          << " \"" << run.log()[k].subject << "\"";
+    };
+    for (std::uint32_t k = 0; k < tally.calls && failingRuns < 3; ++k) runAt(k, Injection::at(k));
+    // A failure that lasts: the platform stops answering part-way through.
+    for (std::uint32_t k = 1; k < tally.calls && failingRuns < 3; ++k) runAt(k, Injection::from(k));
     runOne(Injection::always());
 
     std::printf("[ sweep    ] %s: %zu calls, %zu runs, %zu with a failed call, %llu calls failed\n", name,
