@@ -147,13 +147,13 @@ protected:
             EXPECT_EQ(std::memcmp(&now.entries[i], &zero, sizeof zero), 0) << "entry " << i << " past the run";
     }
 
-    // A rebuild's boxes from call `from` on: the missing-library message exactly when
+    // A rebuild's boxes: the missing-library message exactly when
     // the search library could not be loaded or bound, and then the inventory as it was
     // and a close request; otherwise nothing said.
     void expectRebuildOutcome(const std::vector<sim::MessageBoxShown>& boxes, const Injection& injection,
-                              std::size_t from, const app::Inventory& before, bool closeRequested) {
-        const bool libraryFailed = injection.failed(Op::loadLibrary, "ZelSearch", from) ||
-                                   injection.failed(Op::getProcAddress, "ZelSearch", from);
+                              const app::Inventory& before, bool closeRequested) {
+        const bool libraryFailed =
+            injection.failed(Op::loadLibrary, "ZelSearch") || injection.failed(Op::getProcAddress, "ZelSearch");
         ASSERT_LE(boxes.size(), 1u) << "more than one message";
         EXPECT_EQ(!boxes.empty(), libraryFailed) << "missing-library message shown exactly when it is missing";
         if (boxes.empty()) {
@@ -228,12 +228,11 @@ protected:
             // The removal speaks first (its question, its result); the rebuild after it,
             // which may run inside a dialog's loop, speaks last.
             const std::vector<sim::MessageBoxShown> boxes = sim::messageBoxes();
-            const std::size_t removalBoxes = std::min(boxes.size(), std::size_t{systemDisk ? (answer == kIdOk ? 2u : 1u) : 1u});
-            expectToldTheOutcome({boxes.begin(), boxes.begin() + static_cast<std::ptrdiff_t>(removalBoxes)}, injection,
-                                 systemDisk, answer == kIdOk);
+            const std::size_t spoken = systemDisk && answer == kIdOk ? 2 : 1;
+            const auto split = boxes.begin() + static_cast<std::ptrdiff_t>(std::min(boxes.size(), spoken));
+            expectToldTheOutcome({boxes.begin(), split}, injection, systemDisk, answer == kIdOk);
             const bool closing = sim::quitPosted();
-            expectRebuildOutcome({boxes.begin() + static_cast<std::ptrdiff_t>(removalBoxes), boxes.end()}, injection, 0,
-                                 inventory_, closing);
+            expectRebuildOutcome({split, boxes.end()}, injection, inventory_, closing);
             expectValidInventory(clean);
             expectNothingLeft(closing);
             const bool gone = !sim::nodePresent(kFirstCardDisk);
@@ -264,7 +263,7 @@ TEST_F(ProgramSweep, RebuildInventory) {
         injection.disarm();
         const auto queued = sim::queuedMessages(app_->mainWindow());
         const bool closing = std::find(queued.begin(), queued.end(), platform::kWmClose) != queued.end();
-        expectRebuildOutcome(sim::messageBoxes(), injection, 0, inventory_, closing);
+        expectRebuildOutcome(sim::messageBoxes(), injection, inventory_, closing);
         expectValidInventory(clean);
         expectNothingLeft(closing);
         if (!closing) expectRecovers(clean.count());

@@ -55,9 +55,6 @@ public:
         sim::stopCallLog();
         log_ = sim::callLog();
     }
-    // The calls recorded so far in this run (while armed).
-    static std::size_t callsSoFar() { return sim::callLog().size(); }
-
     const std::string& label() const { return label_; }
     const std::vector<sim::LoggedCall>& log() const { return log_; }
 
@@ -66,13 +63,9 @@ public:
         for (const sim::LoggedCall& call : log_) n += call.failed;
         return n;
     }
-    // Whether a call of `op` whose subject contains `subject` failed, among the calls
-    // from `from` on.
-    bool failed(sim::Op op, std::string_view subject = {}, std::size_t from = 0) const {
-        for (std::size_t i = from; i < log_.size(); ++i)
-            if (log_[i].failed && log_[i].op == op && containsNoCase(log_[i].subject, subject)) return true;
-        return false;
-    }
+    // Whether a call of `op` whose subject contains `subject` failed, or went through.
+    bool failed(sim::Op op, std::string_view subject = {}) const { return any(op, subject, true); }
+    bool succeeded(sim::Op op, std::string_view subject = {}) const { return any(op, subject, false); }
     // Whether string `id` of a library failed to load: its subject is "<file>|<id>".
     bool stringFailed(std::uint32_t id) const {
         const std::string tail = "|" + std::to_string(id);
@@ -82,14 +75,14 @@ public:
                 return true;
         return false;
     }
-    // Whether a call of `op` whose subject contains `subject` went through, from `from` on.
-    bool succeeded(sim::Op op, std::string_view subject = {}, std::size_t from = 0) const {
-        for (std::size_t i = from; i < log_.size(); ++i)
-            if (!log_[i].failed && log_[i].op == op && containsNoCase(log_[i].subject, subject)) return true;
+
+private:
+    bool any(sim::Op op, std::string_view subject, bool failed) const {
+        for (const sim::LoggedCall& call : log_)
+            if (call.failed == failed && call.op == op && containsNoCase(call.subject, subject)) return true;
         return false;
     }
 
-private:
     Injection(std::optional<sim::Fault> fault, std::string label) : fault_(std::move(fault)), label_(std::move(label)) {}
 
     std::optional<sim::Fault> fault_;
