@@ -42,20 +42,27 @@ Read readProperty(const DeviceInfoSet& set, const DeviceInfoData& node, std::uin
     return Read::failed;
 }
 
-// Whether the node matches both identifiers and the platform removed it. A refused
-// removal is tried again, with the properties read afresh, kRemovalAttempts times in all.
-bool removeIfMatching(const DeviceInfoSet& set, DeviceInfoData& node, const char* hardwareId, const char* pdoName) {
+enum class Outcome {
+    other,   // not the device, or its hardware ID cannot be read
+    removed, // the device, and the platform removed it
+    kept,    // may be the device, and it is still there: refused, or its name unreadable
+};
+
+// What became of one node. A refused removal is tried again, with the properties read
+// afresh, kRemovalAttempts times in all.
+Outcome removeIfMatching(const DeviceInfoSet& set, DeviceInfoData& node, const char* hardwareId, const char* pdoName) {
     std::vector<char> ids;
     std::vector<char> name;
     for (int attempt = 0; attempt < kRemovalAttempts; ++attempt) {
         // Only the first, most specific string of the hardware-ID list takes part.
-        if (readProperty(set, node, platform::kSpdrpHardwareId, ids) != Read::ok) return false;
-        if (std::strcmp(ids.data(), hardwareId) != 0) return false;
-        if (readProperty(set, node, platform::kSpdrpPhysicalDeviceObjectName, name) != Read::ok) return false;
-        if (std::strcmp(name.data(), pdoName) != 0) return false;
-        if (platform::setupRemoveDevice(set, node)) return true;
+        if (readProperty(set, node, platform::kSpdrpHardwareId, ids) != Read::ok) return Outcome::other;
+        if (std::strcmp(ids.data(), hardwareId) != 0) return Outcome::other;
+        const Read named = readProperty(set, node, platform::kSpdrpPhysicalDeviceObjectName, name);
+        if (named == Read::failed) return Outcome::kept;
+        if (named != Read::ok || std::strcmp(name.data(), pdoName) != 0) return Outcome::other;
+        if (platform::setupRemoveDevice(set, node)) return Outcome::removed;
     }
-    return false;
+    return Outcome::kept;
 }
 
 } // namespace
@@ -69,20 +76,35 @@ int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* 
     if (!set) return -1;
 
     bool removed = false;
+    // A node of the device may still be present: one kept its place, or the walk ended on
+    // a failure before the end of the set.
+    bool maybeLeft = false;
     for (std::uint32_t index = 0;; ++index) {
         DeviceInfoData node;
-        if (!platform::setupEnumDeviceInfoData(set, index, node)) break;
+        const platform::EnumResult next = platform::setupEnumDeviceInfoData(set, index, node);
+        if (next != platform::EnumResult::ok) {
+            maybeLeft = maybeLeft || next == platform::EnumResult::failed;
+            break;
+        }
         // Every node that matches is removed, not only the first.
-        if (removeIfMatching(set, node, hardwareId, pdoName)) removed = true;
+        switch (removeIfMatching(set, node, hardwareId, pdoName)) {
+        case Outcome::removed: removed = true; break;
+        case Outcome::kept: maybeLeft = true; break;
+        case Outcome::other: break;
+        }
     }
     set.reset();
     platform::sleepMilliseconds(kVolumeSettleMilliseconds);
 
     if (kind == kKindDevice) {
-        // The volume is the judge: a letter of 0 gives a path that never opens.
+        // A volume that still opens means the device is still there. One that does not open
+        // proves nothing by itself (a device without a letter never has one, and the open
+        // can fail for other reasons): the device must also have been removed by this walk,
+        // or have been found nowhere in a complete walk.
         char path[8];
         std::snprintf(path, sizeof path, "\\\\.\\%c:", letter);
-        return platform::DeviceHandle::openForQuery(path) ? -1 : 1;
+        if (platform::DeviceHandle::openForQuery(path)) return -1;
+        return removed || !maybeLeft ? 1 : -1;
     }
     if (kind == kKindHost) return removed ? 1 : -1;
     return -1;

@@ -16,7 +16,8 @@ inline constexpr std::uint32_t kVolumeSettleMilliseconds = 100;
 
 // Removes every present node whose first hardware ID equals `hardwareId` and whose
 // physical device object name equals `pdoName` (exactly, with case). Kind 2 (a device):
-// 1 when "\\.\<letter>:" no longer opens, else -1, whether or not a node was removed.
+// 1 when "\\.\<letter>:" no longer opens and the device is gone: a matching node was
+// removed, or the whole walk found none left (it was gone already); else -1.
 // Kind 1 (a host adapter): 1 when a node was removed, else -1. Any other kind, or no set
 // of present nodes: -1.
 int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* pdoName);

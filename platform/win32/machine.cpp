@@ -173,14 +173,15 @@ bool setupInterfaceDevicePath(const DeviceInfoSet& set, const DeviceInterfaceDat
 
 // ---- SetupAPI device enumeration and removal -------------------------------------
 
-bool setupEnumDeviceInfoData(const DeviceInfoSet& set, std::uint32_t index, DeviceInfoData& data) {
-    if (!set) return false;
+EnumResult setupEnumDeviceInfoData(const DeviceInfoSet& set, std::uint32_t index, DeviceInfoData& data) {
+    if (!set) return EnumResult::failed;
     SP_DEVINFO_DATA record{};
     record.cbSize = sizeof record;
-    if (!SetupDiEnumDeviceInfo(nativeSet(set), index, &record)) return false;
+    if (!SetupDiEnumDeviceInfo(nativeSet(set), index, &record))
+        return GetLastError() == ERROR_NO_MORE_ITEMS ? EnumResult::noMoreItems : EnumResult::failed;
     data = DeviceInfoData{};
     std::memcpy(data.opaque, &record, sizeof record);
-    return true;
+    return EnumResult::ok;
 }
 
 bool setupGetDeviceRegistryProperty(const DeviceInfoSet& set, const DeviceInfoData& data, std::uint32_t property,

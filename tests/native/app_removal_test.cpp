@@ -110,6 +110,31 @@ TEST_F(Removal, RefusedRemovalsAreRetriedAFewTimesOnly) {
     EXPECT_TRUE(sim::nodePresent("DISK2"));
 }
 
+TEST_F(Removal, AVolumeThatWillNotOpenIsNoSuccessWhileTheDeviceMayStillBeThere) {
+    sim::MachineBuilder b = twoDisks();
+    nodeOf(b, "DISK1").refusesRemoval();
+    sim::ScopedMachine scope(b.build());
+    const char* first = "\\Device\\Ide\\IdeDeviceP0T0L0-3";
+    // Refused every time: without a letter, or with one whose open fails, it is still there.
+    EXPECT_EQ(remove(kKindDevice, kModel, '\0', first), -1);
+    sim::addFault({sim::Op::createFile, "\\\\.\\E:", 0, 0});
+    EXPECT_EQ(remove(kKindDevice, kModel, 'E', first), -1);
+    EXPECT_TRUE(sim::nodePresent("DISK1"));
+
+    // A walk cut short by a failed enumeration cannot tell that the device is gone.
+    sim::clearFaults();
+    sim::addFault({sim::Op::setupEnumDeviceInfo, "", 1, 0});
+    sim::addFault({sim::Op::createFile, "\\\\.\\F:", 0, 0});
+    EXPECT_EQ(remove(kKindDevice, kModel, 'F', "\\Device\\Ide\\IdeDeviceP1T0L0-5"), -1);
+    EXPECT_TRUE(sim::nodePresent("DISK2"));
+
+    // Removed by the walk, the volume's failing open is no longer in doubt.
+    sim::clearFaults();
+    sim::addFault({sim::Op::createFile, "\\\\.\\F:", 0, 0});
+    EXPECT_EQ(remove(kKindDevice, kModel, 'F', "\\Device\\Ide\\IdeDeviceP1T0L0-5"), 1);
+    EXPECT_FALSE(sim::nodePresent("DISK2"));
+}
+
 TEST_F(Removal, PropertyReadFailuresAreAskedAgainWithinBounds) {
     sim::ScopedMachine scope(twoDisks().build());
     // One failed read of each identifier is asked again.

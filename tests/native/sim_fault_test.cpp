@@ -1,8 +1,11 @@
 // Call counts, injected faults, handle accounting and the installed machine.
 #include "sim_support.h"
 
+#include <zel/sim/call_log.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace zel::test {
@@ -142,6 +145,36 @@ TEST(SimFaults, AnySweepFailsExactlyTheKthCall) {
         EXPECT_EQ(failed, std::vector<std::size_t>{expected}) << "call " << k;
         EXPECT_EQ(sim::openHandles().total(), open) << "call " << k;
     }
+}
+
+TEST(SimFaults, TheCallLogNamesTheCallThatFailed) {
+    sim::ScopedMachine scope(sim::defaultMachine());
+    const auto steps = scenario();
+    sim::startCallLog();
+    for (const auto& step : steps) step();
+    const std::vector<sim::LoggedCall> clean = sim::callLog();
+    ASSERT_EQ(clean.size(), 15u);
+    EXPECT_EQ(clean[0].op, Op::cmLocateRoot);
+    EXPECT_EQ(clean.back().op, Op::getDriveType);
+    EXPECT_EQ(clean.back().subject, "C:");
+    EXPECT_TRUE(std::none_of(clean.begin(), clean.end(), [](const sim::LoggedCall& c) { return c.failed; }));
+
+    for (std::uint32_t k = 0; k < clean.size(); ++k) {
+        sim::install(sim::defaultMachine());
+        sim::addFault({Op::any, "", k, 1});
+        sim::startCallLog();
+        for (const auto& step : steps) step();
+        const std::vector<sim::LoggedCall> log = sim::callLog();
+        // A failed call may spare the rest of its step; up to it, the run is the clean one.
+        ASSERT_GT(log.size(), k);
+        ASSERT_LE(log.size(), clean.size());
+        for (std::size_t i = 0; i < log.size(); ++i) EXPECT_EQ(log[i].failed, i == k) << "call " << k << ", entry " << i;
+        for (std::size_t i = 0; i <= k; ++i) EXPECT_EQ(log[i].subject, clean[i].subject) << "call " << k;
+    }
+    sim::stopCallLog();
+    DevInst root = 0;
+    cmLocateRoot(root);
+    EXPECT_EQ(sim::callLog().size(), clean.size()) << "nothing is logged once stopped";
 }
 
 TEST(SimHandles, OpenHandlesAreCountedUntilReleased) {

@@ -28,7 +28,7 @@ sim::MachineBuilder card() {
 std::optional<DeviceInfoData> element(const DeviceInfoSet& set, const std::string& id) {
     DeviceInfoData data;
     DevInst node = 0;
-    for (std::uint32_t i = 0; setupEnumDeviceInfoData(set, i, data) && setupEnumDeviceInfo(set, i, node); ++i)
+    for (std::uint32_t i = 0; setupEnumDeviceInfoData(set, i, data) == EnumResult::ok && setupEnumDeviceInfo(set, i, node); ++i)
         if (deviceId(node) == id) return data;
     return std::nullopt;
 }

@@ -48,15 +48,16 @@ std::string subjectOf(const Machine& m, int node) { return node < 0 ? std::strin
 
 } // namespace
 
-bool setupEnumDeviceInfoData(const DeviceInfoSet& set, std::uint32_t index, DeviceInfoData& data) {
-    return guarded(false, [&] {
+EnumResult setupEnumDeviceInfoData(const DeviceInfoSet& set, std::uint32_t index, DeviceInfoData& data) {
+    return guarded(EnumResult::failed, [&] {
         Call call(Op::setupEnumDeviceInfo);
-        if (call.fails(sim::detail::subjectOf(set))) return false;
-        if (!set || index >= setOf(set)->elements.size()) return false;
+        if (call.fails(sim::detail::subjectOf(set))) return EnumResult::failed;
+        if (!set) return EnumResult::failed;
+        if (index >= setOf(set)->elements.size()) return EnumResult::noMoreItems;
         const ElementRef ref{kMagic, setOf(set)->elements[index], setOf(set)->serial};
         data = DeviceInfoData{};
         std::memcpy(data.opaque, &ref, sizeof ref);
-        return true;
+        return EnumResult::ok;
     });
 }
 

@@ -4,6 +4,7 @@
 
 #include "faults.h"
 
+#include <zel/sim/call_log.h>
 #include <zel/sim/machine.h>
 
 #include <array>
@@ -30,10 +31,15 @@ struct State {
     std::map<std::string, std::uint64_t> mutexNames;
     std::vector<std::string> libraryLoads; // counted like the calls
     std::uint64_t slept = 0;               // virtual milliseconds, counted like the calls
+    bool logCalls = false;                 // whether fault-eligible calls go into callLog
+    std::vector<LoggedCall> callLog;
 };
 
 // Never destroyed, so handles released during static destruction still find it.
 State& state();
+
+// Appends one call to the log. Caller holds the lock.
+void logCall(State& s, Op op, std::string_view subject, bool failed);
 
 // The installed machine, loading the start-up machine on first use. Caller holds the lock.
 Machine& machineLocked(State& s);
@@ -46,7 +52,11 @@ public:
     State& state() { return state_; }
     // Whether an injected fault makes this call fail. Asked exactly once per call, with
     // the subject that fault rules match against.
-    bool fails(std::string_view subject) { return state_.faults.fires(op_, subject); }
+    bool fails(std::string_view subject) {
+        const bool failed = state_.faults.fires(op_, subject);
+        if (state_.logCalls) logCall(state_, op_, subject, failed);
+        return failed;
+    }
 
 private:
     State& state_;

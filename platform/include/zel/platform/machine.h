@@ -300,9 +300,9 @@ struct alignas(8) DeviceInfoData {
 };
 
 // SetupDiEnumDeviceInfo(set, index, &data) with data.cbSize set: the element's record, for
-// the property and removal calls below. False past the end and on failure.
-ZEL_MACHINE_API bool setupEnumDeviceInfoData(const DeviceInfoSet& set, std::uint32_t index,
-                                             DeviceInfoData& data);
+// the property and removal calls below. noMoreItems past the end, failed on any other error.
+ZEL_MACHINE_API EnumResult setupEnumDeviceInfoData(const DeviceInfoSet& set, std::uint32_t index,
+                                                   DeviceInfoData& data);
 
 // SetupDiGetDeviceRegistryPropertyA(set, &data, property, no type, buffer, size, &required).
 // `required` receives the size the call reported; `lastError` is GetLastError() after a
