@@ -45,7 +45,10 @@ std::intptr_t transparentControlText(std::uintptr_t deviceContext, ColorRef text
 }
 
 std::intptr_t colouredControlText(std::uintptr_t deviceContext, ColorRef textColour) {
-    SetTextColor(reinterpret_cast<HDC>(deviceContext), textColour);
+    HDC dc = reinterpret_cast<HDC>(deviceContext);
+    // What the dialog's default colouring would have set: text boxes in the face colour.
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    SetTextColor(dc, textColour);
     return reinterpret_cast<std::intptr_t>(GetStockObject(NULL_BRUSH));
 }
 

@@ -54,8 +54,8 @@ ZEL_SYSTEM_API bool shapeRoundedWindow(Window window, int cornerWidth, int corne
 // and returns the hollow stock brush as the message result.
 ZEL_SYSTEM_API std::intptr_t transparentControlText(std::uintptr_t deviceContext, ColorRef textColour);
 
-// Answers WM_CTLCOLOR* for a control whose text is drawn in `textColour`, the background
-// mode left as it is: sets the colour and returns the hollow stock brush.
+// Answers WM_CTLCOLOR* for a control whose text is drawn in `textColour` on boxes of the
+// dialog's face colour, as the default colouring leaves them: returns the hollow brush.
 ZEL_SYSTEM_API std::intptr_t colouredControlText(std::uintptr_t deviceContext, ColorRef textColour);
 
 // Handles WM_PAINT of `window` by drawing icon `iconId` of `module` at its own size with
