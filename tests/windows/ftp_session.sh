@@ -22,7 +22,7 @@ stop() {
 trap stop EXIT
 
 mkdir "$ROOT/served"
-printf 'ZelSATA,1.16,http://www.example.com/zelsata/\r\n' >"$ROOT/served/version.csv"
+printf 'SATA00,1.01,http://www.example.com/other/\r\nSATA01,1.15,ZelSATA,http://www.example.com/zelsata/\r\n' >"$ROOT/served/version.csv"
 /usr/bin/python3 -c '
 import sys
 open(sys.argv[1], "wb").write(bytes(range(256)) * 600)

@@ -13,11 +13,12 @@ namespace zel::test {
 // A process started from the program's directory, ended if still running at the end.
 class Process {
 public:
-    explicit Process(const std::string& commandLine) {
+    // Started in `directory` when one is given, else in the test's own.
+    explicit Process(const std::string& commandLine, const char* directory = nullptr) {
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         std::string line = commandLine;
-        started_ = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+        started_ = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, &startup,
                                   &info_) != FALSE;
     }
     ~Process() {
@@ -64,6 +65,7 @@ HWND waitForWindow(Find find, DWORD milliseconds = 15000) {
 struct MessageBoxSearch {
     DWORD processId;
     HWND found;
+    const char* caption;
 };
 
 inline BOOL CALLBACK matchMessageBox(HWND window, LPARAM param) {
@@ -74,16 +76,16 @@ inline BOOL CALLBACK matchMessageBox(HWND window, LPARAM param) {
     char caption[64] = {};
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, caption, sizeof caption);
-    if (owner == search->processId && std::string(className) == "#32770" && std::string(caption) == "ZelSATA") {
+    if (owner == search->processId && std::string(className) == "#32770" && std::string(caption) == search->caption) {
         search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-// The message box (a dialog captioned "ZelSATA") that a process shows.
-inline HWND findMessageBox(DWORD processId) {
-    MessageBoxSearch search{processId, nullptr};
+// The message box (a dialog captioned "ZelSATA", or `caption`) that a process shows.
+inline HWND findMessageBox(DWORD processId, const char* caption = "ZelSATA") {
+    MessageBoxSearch search{processId, nullptr, caption};
     EnumWindows(matchMessageBox, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
