@@ -179,15 +179,19 @@ private:
     bool open_ = false;
 };
 
-TEST_F(Download, EscapeDuringTheFetchLeavesTheWorkerItsLibraryAndTheNextCheckFollowsIt) {
-    startWith();
-    Gate gate;
-    const platform::Window main = app_->mainWindow();
-    fakeDownLoad().duringFetch = [&] {
-        // The user presses Escape while the file is still coming.
+// The user presses Escape while the file is still coming; the library then waits at the
+// gate.
+void escapeDuringTheFetch(platform::Window main, Gate& gate) {
+    fakeDownLoad().duringFetch = [main, &gate] {
         platform::postMessage(platform::getLastActivePopup(main), platform::kWmKeyDown, platform::kVkEscape, 0);
         gate.wait();
     };
+}
+
+TEST_F(Download, EscapeDuringTheFetchLeavesTheWorkerItsLibraryAndTheNextCheckFollowsIt) {
+    startWith();
+    Gate gate;
+    escapeDuringTheFetch(app_->mainWindow(), gate);
     const std::int64_t modulesBefore = sim::openHandles().modules;
 
     app_->CheckForUpdate();
@@ -214,11 +218,7 @@ TEST_F(Download, EscapeDuringTheFetchLeavesTheWorkerItsLibraryAndTheNextCheckFol
 TEST_F(Download, ProgramEndWaitsForAFetchItsDialogLeftBehind) {
     startWith();
     Gate gate;
-    const platform::Window main = app_->mainWindow();
-    fakeDownLoad().duringFetch = [&] {
-        platform::postMessage(platform::getLastActivePopup(main), platform::kWmKeyDown, platform::kVkEscape, 0);
-        gate.wait();
-    };
+    escapeDuringTheFetch(app_->mainWindow(), gate);
     app_->CheckForUpdate();
     ASSERT_EQ(sim::runningThreads(), 1);
     gate.open();

@@ -9,6 +9,22 @@ namespace zel::platform {
 using sim::detail::dialogs;
 using sim::detail::ui;
 
+namespace {
+
+// Notes a control's text colour in the innermost dialog's run and answers with the
+// hollow brush. The simulated dialogs paint a control with its own name as the device
+// context.
+std::intptr_t recordTextColour(std::map<int, ColorRef> sim::DialogRun::*colours, std::uintptr_t deviceContext,
+                               ColorRef textColour) {
+    std::lock_guard lock(ui().mutex);
+    auto& active = dialogs().active;
+    if (!active.empty() && deviceContext > sim::detail::kControlBase)
+        (active.back()->record.*colours)[static_cast<int>(deviceContext - sim::detail::kControlBase)] = textColour;
+    return sim::detail::kHollowBrush;
+}
+
+} // namespace
+
 SolidBrush SolidBrush::create(ColorRef colour) {
     std::lock_guard lock(ui().mutex);
     sim::detail::DialogState& d = dialogs();
@@ -35,20 +51,11 @@ bool shapeRoundedWindow(Window window, int cornerWidth, int cornerHeight) {
 }
 
 std::intptr_t transparentControlText(std::uintptr_t deviceContext, ColorRef textColour) {
-    // The simulated dialogs paint a control with its own name as the device context.
-    std::lock_guard lock(ui().mutex);
-    auto& active = dialogs().active;
-    if (!active.empty() && deviceContext > sim::detail::kControlBase)
-        active.back()->record.transparentText[static_cast<int>(deviceContext - sim::detail::kControlBase)] = textColour;
-    return sim::detail::kHollowBrush;
+    return recordTextColour(&sim::DialogRun::transparentText, deviceContext, textColour);
 }
 
 std::intptr_t colouredControlText(std::uintptr_t deviceContext, ColorRef textColour) {
-    std::lock_guard lock(ui().mutex);
-    auto& active = dialogs().active;
-    if (!active.empty() && deviceContext > sim::detail::kControlBase)
-        active.back()->record.textColours[static_cast<int>(deviceContext - sim::detail::kControlBase)] = textColour;
-    return sim::detail::kHollowBrush;
+    return recordTextColour(&sim::DialogRun::textColours, deviceContext, textColour);
 }
 
 bool paintIcon(Window window, const Library& module, std::uint32_t iconId, int x, int y) {
