@@ -30,6 +30,11 @@ struct State {
     std::map<std::string, std::uint64_t> mutexNames;
     std::vector<std::string> libraryLoads; // counted like the calls
     std::uint64_t slept = 0;               // virtual milliseconds, counted like the calls
+    // The outside-change file being followed, how many of its bytes are applied, and the
+    // number of its last applied line (for messages).
+    std::string eventsPath;
+    std::uint64_t eventsRead = 0;
+    std::int64_t eventsLine = 0;
 };
 
 // Never destroyed, so handles released during static destruction still find it.
@@ -37,6 +42,10 @@ State& state();
 
 // The installed machine, loading the start-up machine on first use. Caller holds the lock.
 Machine& machineLocked(State& s);
+
+// Applies the commands appended to the file named by ZELSIM_EVENTS since the last look,
+// each once, in order. Caller holds the lock.
+void pollEventsLocked(State& s);
 
 // One platform call in progress: counted on construction, holds the lock throughout.
 class Call {
