@@ -117,6 +117,18 @@ inline bool trayIconShown(HWND frame) {
     return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
+// Whether the program is still inside a removal: it holds the removal marker, and
+// ignores device-change broadcasts until it lets it go.
+inline bool removalUnderWay() {
+    for (const char* name : {"ZelDeviceRemove", "Global\\ZelDeviceRemove"}) {
+        if (HANDLE marker = OpenMutexA(SYNCHRONIZE, FALSE, name)) {
+            CloseHandle(marker);
+            return true;
+        }
+    }
+    return false;
+}
+
 // Polls until a condition holds or the time is up.
 template <class Condition>
 bool eventually(Condition condition, DWORD milliseconds = 15000) {
