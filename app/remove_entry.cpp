@@ -24,7 +24,7 @@ bool CZelSATAApp::ConfirmRemoval(const CRemoveProgressDlg& progress) const {
 }
 
 int CZelSATAApp::RunRemoval(CRemoveProgressDlg& progress) {
-    if (progress.DoModal(resourceLibrary, mainWindow()) == kIdOk) {
+    if (progress.DoModal(resourceLibrary, ActivePopup()) == kIdOk) {
         ShowMessage(IDS_REMOVE_SUCCEEDED, kMbIconInformation);
         return 1;
     }

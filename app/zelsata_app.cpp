@@ -45,6 +45,14 @@ std::uint32_t CZelSATAApp::DownloadMessage() const { return mainFrame_ ? mainFra
 
 Window CZelSATAApp::mainWindow() const { return mainFrame_ ? mainFrame_->window() : 0; }
 
+Window CZelSATAApp::ActivePopup() const {
+    // Owned by the hidden main window instead, a box or progress window would re-enable it
+    // under an open dialog and activate it on closing: the dialog would then stop hearing
+    // of inventory changes, and stay clickable during a removal.
+    const Window popup = getLastActivePopup(mainWindow());
+    return popup != 0 ? popup : mainWindow();
+}
+
 bool CZelSATAApp::InitInstance() {
     // 1. The language of the two built-in messages.
     const bool japanese = isJapaneseLocale(getUserDefaultLcid());
@@ -117,7 +125,7 @@ std::string CZelSATAApp::UiText(std::uint32_t id) const {
 int CZelSATAApp::ShowMessage(std::uint32_t id, std::uint32_t style) const {
     char text[256] = {};
     LoadUiString(id, text, 255);
-    return messageBox(mainWindow(), text, kProgramTitle, style);
+    return messageBox(ActivePopup(), text, kProgramTitle, style);
 }
 
 } // namespace zel::app

@@ -84,6 +84,10 @@ public:
     std::uint8_t GetBusy() const { return busy; }
 
     platform::Window mainWindow() const;
+    // The window the user works in: the main window's last active popup (an open dialog),
+    // else the main window. Message boxes and the progress window are owned by it, so they
+    // disable that dialog while they run and hand the activation back to it.
+    platform::Window ActivePopup() const;
     tray::CMainFrame* mainFrame() const { return mainFrame_.get(); }
     const Inventory& inventory() const { return inventory_; }
 

@@ -178,10 +178,12 @@ TEST_F(DeviceList, OkRemovesTheMarkedRowKeepsTheDialogAndStoresTheSwitch) {
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(runs[0].templateId, 108u);
     EXPECT_EQ(runs[0].endCode, kIdOk);
+    EXPECT_EQ(runs[0].owner, shown.window) << "the progress window runs over the list, which it disables";
     EXPECT_EQ(shown.endCode, kIdCancel) << "the list stayed open after the removal";
     const auto boxes = sim::messageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, str(17));
+    EXPECT_EQ(boxes[0].owner, shown.window) << "the result belongs to the dialog, which stays the active popup";
     // The switch was stored as a removal does it, Apply never pressed.
     EXPECT_EQ(autoRun(), sim::dwordBytes(0));
     EXPECT_EQ(runValue(), kQuotedProgram);
@@ -246,6 +248,7 @@ TEST_F(DeviceList, ApplySwitchesTheLogOnCommandBackAndForth) {
     for (const auto& box : boxes) {
         EXPECT_EQ(box.text, str(20));
         EXPECT_EQ(box.style, platform::kMbIconInformation);
+        EXPECT_EQ(box.owner, shown.window);
     }
 
     // Opened again, the box starts ticked; a change without Apply is dropped.

@@ -125,9 +125,14 @@ DeviceObject* findDevice(Machine& machine, std::string_view path) noexcept {
 }
 
 int findNode(const Machine& machine, std::string_view instanceId) noexcept {
-    for (std::size_t i = 0; i < machine.nodes.size(); ++i)
-        if (detail::equalNoCase(machine.nodes[i].instanceId, instanceId)) return static_cast<int>(i);
-    return -1;
+    // A device pulled and plugged again is a removed node and a present one: the present one wins.
+    int removed = -1;
+    for (std::size_t i = 0; i < machine.nodes.size(); ++i) {
+        if (!detail::equalNoCase(machine.nodes[i].instanceId, instanceId)) continue;
+        if (machine.nodes[i].present) return static_cast<int>(i);
+        if (removed < 0) removed = static_cast<int>(i);
+    }
+    return removed;
 }
 
 } // namespace zel::sim

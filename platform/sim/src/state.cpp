@@ -35,6 +35,9 @@ Machine& machineLocked(State& s) {
 
 Call::Call(Op op) : state_(detail::state()), lock_(state_.mutex), op_(op) {
     ++state_.calls[static_cast<std::size_t>(op)];
+    // A walk of the tree or an interface set starts here: the machine takes the outside
+    // changes made since the last one first.
+    if (op == Op::cmLocateRoot || op == Op::setupGetClassDevs) guardedVoid([&] { pollEventsLocked(state_); });
 }
 
 } // namespace detail

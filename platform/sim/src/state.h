@@ -33,6 +33,11 @@ struct State {
     std::uint64_t slept = 0;               // virtual milliseconds, counted like the calls
     bool logCalls = false;                 // whether fault-eligible calls go into callLog
     std::vector<LoggedCall> callLog;
+    // The outside-change file being followed, how many of its bytes are applied, and the
+    // number of its last applied line (for messages).
+    std::string eventsPath;
+    std::uint64_t eventsRead = 0;
+    std::int64_t eventsLine = 0;
 };
 
 // Never destroyed, so handles released during static destruction still find it.
@@ -43,6 +48,10 @@ void logCall(State& s, Op op, std::string_view subject, bool failed);
 
 // The installed machine, loading the start-up machine on first use. Caller holds the lock.
 Machine& machineLocked(State& s);
+
+// Applies the commands appended to the file named by ZELSIM_EVENTS since the last look,
+// each once, in order. Caller holds the lock.
+void pollEventsLocked(State& s);
 
 // One platform call in progress: counted on construction, holds the lock throughout.
 class Call {

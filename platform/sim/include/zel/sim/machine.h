@@ -208,8 +208,9 @@ struct Machine {
 };
 
 // Lookups in a machine: the first device object whose path equals `path` without
-// regard to case, and the first node with that instance ID (also without regard to
-// case, as Windows compares them). Null or -1 when there is none.
+// regard to case, and the node with that instance ID (also without regard to case, as
+// Windows compares them; a present node before removed ones, else the first). Null or
+// -1 when there is none.
 ZELSIM_API DeviceObject* findDevice(Machine& machine, std::string_view path) noexcept;
 ZELSIM_API const DeviceObject* findDevice(const Machine& machine, std::string_view path) noexcept;
 ZELSIM_API int findNode(const Machine& machine, std::string_view instanceId) noexcept;
@@ -342,6 +343,14 @@ ZELSIM_API Machine defaultMachine() noexcept;
 // Reads a machine file; on failure returns nothing and says why in `error`.
 ZELSIM_API std::optional<Machine> loadMachineFile(const std::string& path, std::string& error) noexcept;
 ZELSIM_API std::optional<Machine> parseMachineJson(const std::string& text, std::string& error) noexcept;
+
+// Changes a machine from outside, as a hand at the running PC would: one command of an
+// events file (docs/sim-machine.md), `{"plug": {node}, "under": "<instance ID>"}` or
+// `{"pull": "<instance ID>"}`. On failure the machine is unchanged and `error` says why.
+// A process whose environment names such a file in ZELSIM_EVENTS applies the commands
+// appended to it, each once and in order, whenever a walk of the device tree or an
+// interface set starts.
+ZELSIM_API bool applyMachineEvent(Machine& machine, const std::string& command, std::string& error) noexcept;
 
 class MachineBuilder;
 
