@@ -7,7 +7,17 @@
 #include "device_menu.h"
 #include "main_frame.h"
 
+#include "../windows/card_devices.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+
+#include <unistd.h>
 
 namespace zel::test {
 namespace {
@@ -146,6 +156,55 @@ TEST_F(Menus, ChoosingADeviceRemovesItAndOneRebuildFollows) {
     ASSERT_EQ(app_->inventory().count(), 2) << "the rebuild after the removal";
     for (int i = 0; i < 2; ++i) EXPECT_NE(app_->inventory().entries[i].pdoName, removedPdo);
     EXPECT_EQ(sim::trayIcons().size(), 1u) << "devices remain: the icon stays";
+}
+
+// A disk plugged into the card while another one is being removed: the broadcast that
+// comes meanwhile is kept out by the removal's marker, and the one rebuild after the
+// removal lists the new disk.
+TEST_F(Menus, ADiskArrivingDuringARemovalIsListedByTheOneRebuildAfterIt) {
+    sim::Machine machine = sim::defaultMachine();
+    std::string error;
+    const std::string maxtorId = nlohmann::json::parse(kMaxtorDisk)["instanceId"];
+    ASSERT_TRUE(sim::applyMachineEvent(machine, nlohmann::json{{"pull", maxtorId}}.dump(), error)) << error;
+    start(machine);
+    sim::advanceTime(1000);
+    sim::pumpMessages();
+    ASSERT_EQ(app_->inventory().count(), 2);
+    const std::string removedPdo = app_->inventory().entries[0].pdoName;
+
+    // The hand at the PC plugs the disk back while the removal runs.
+    char events[] = "/tmp/zelsata-events-XXXXXX";
+    const int fd = mkstemp(events);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    std::ofstream(events) << nlohmann::json{{"under", kCard}, {"plug", nlohmann::json::parse(kMaxtorDisk)}}.dump()
+                          << "\n";
+    setenv("ZELSIM_EVENTS", events, 1);
+    sim::chooseMenuCommands({IDM_DEVICE_FIRST});
+    sim::resetCalls();
+    click(0x201);
+    platform::postMessage(app_->mainWindow(), platform::kWmDeviceChange, DBT_DEVNODES_CHANGED, 0);
+    sim::pumpMessages();
+    unsetenv("ZELSIM_EVENTS");
+    std::remove(events);
+
+    const auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, str(17));
+    const auto loads = sim::libraryLoads();
+    EXPECT_EQ(std::count_if(loads.begin(), loads.end(),
+                            [](const std::string& path) { return path.find("ZelSearch.dll") != std::string::npos; }),
+              1)
+        << "one rebuild, after the removal";
+    ASSERT_EQ(app_->inventory().count(), 2);
+    std::vector<std::string> letters;
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NE(app_->inventory().entries[i].pdoName, removedPdo);
+        letters.push_back(app_->inventory().entries[i].driveLetters);
+    }
+    EXPECT_NE(std::find(letters.begin(), letters.end(), "FG"), letters.end()) << "the new disk is listed";
+    EXPECT_EQ(app_->GetBusy(), 0);
+    EXPECT_FALSE(sim::mutexExists("Global\\ZelDeviceRemove"));
 }
 
 } // namespace
