@@ -6,8 +6,16 @@
 
 namespace zel::bench {
 
-// About `nodes` device nodes in all; `disks` disks spread over two SATA cards, the
-// first 23 of them with one fixed volume each (D: to Z:).
-sim::Machine generateMachine(int nodes, int disks);
+struct MachineShape {
+    int nodes = 300;          // device nodes in all, about
+    int disks = 26;           // spread over two SATA cards
+    bool systemDisk = false;  // a system disk C: (with its start-up files) on the board's controller
+};
+
+// `disks` disks over two SATA cards, the first 23 of them with one fixed volume each
+// (D: to Z:); the rest of the nodes are ordinary devices in a tree of fan-out 8.
+sim::Machine generateMachine(const MachineShape& shape);
+
+inline sim::Machine generateMachine(int nodes, int disks) { return generateMachine(MachineShape{nodes, disks}); }
 
 } // namespace zel::bench

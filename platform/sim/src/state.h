@@ -3,6 +3,7 @@
 // the program's threads (the removal worker among them) all reach the same state.
 
 #include "faults.h"
+#include "tree_index.h"
 
 #include <zel/sim/machine.h>
 
@@ -30,6 +31,8 @@ struct State {
     std::map<std::string, std::uint64_t> mutexNames;
     std::vector<std::string> libraryLoads; // counted like the calls
     std::uint64_t slept = 0;               // virtual milliseconds, counted like the calls
+    std::uint64_t treeGeneration = 1;      // changes with every install, load and removal
+    TreeIndex tree;
 };
 
 // Never destroyed, so handles released during static destruction still find it.
@@ -47,6 +50,12 @@ public:
     // Whether an injected fault makes this call fail. Asked exactly once per call, with
     // the subject that fault rules match against.
     bool fails(std::string_view subject) { return state_.faults.fires(op_, subject); }
+    // The same question, with the subject built only when some fault rule is in force:
+    // the hot calls then cost no more than the system's own.
+    template <class MakeSubject>
+    bool failsWith(MakeSubject&& makeSubject) {
+        return !state_.faults.empty() && state_.faults.fires(op_, makeSubject());
+    }
 
 private:
     State& state_;
