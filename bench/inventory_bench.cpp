@@ -35,6 +35,17 @@ void BM_RebuildInventory(benchmark::State& state) {
 }
 BENCHMARK(BM_RebuildInventory)->Arg(300)->Arg(3000)->Arg(30000)->Unit(benchmark::kMillisecond);
 
+// The same with every ordinary device on one level: sibling steps must stay cheap.
+void BM_RebuildInventoryFlat(benchmark::State& state) {
+    zel::bench::RebuildProgram program(zel::bench::rebuildShape(static_cast<int>(state.range(0)), 1 << 30));
+    if (!program.ready()) {
+        state.SkipWithError("the program did not start or did not offer every generated disk");
+        return;
+    }
+    for (auto _ : state) program.rebuild();
+}
+BENCHMARK(BM_RebuildInventoryFlat)->Arg(3000)->Arg(30000)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

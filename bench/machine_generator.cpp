@@ -30,11 +30,11 @@ sim::Machine generateMachine(const MachineShape& shape) {
             .files({"boot.ini", "ntldr", "pagefile.sys"});
     }
 
-    // Ordinary devices in a tree of fan-out 8 under the PCI bus, none with storage.
+    // Ordinary devices in a tree under the PCI bus, none with storage.
     std::vector<sim::NodeRef> parents{pci};
     char id[64];
     for (int i = 0; i < fillers; ++i) {
-        sim::NodeRef parent = parents[static_cast<std::size_t>(i / 8)];
+        sim::NodeRef parent = parents[static_cast<std::size_t>(i / (shape.fanOut > 0 ? shape.fanOut : 8))];
         std::snprintf(id, sizeof id, "PCI\\VEN_8086&DEV_%04X&SUBSYS_00000000&REV_01", i & 0xFFFF);
         parents.push_back(parent.child()
                               .instanceId(std::string(id) + "\\3&" + std::to_string(i))

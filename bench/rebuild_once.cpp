@@ -10,11 +10,12 @@
 
 int main(int argc, char** argv) {
     const int nodes = argc > 1 ? std::atoi(argv[1]) : 300;
-    if (nodes < 40) {
-        std::fprintf(stderr, "usage: rebuild_once NODES (at least 40)\n");
+    const int fanOut = argc > 2 ? std::atoi(argv[2]) : 8;
+    if (nodes < 40 || fanOut < 1) {
+        std::fprintf(stderr, "usage: rebuild_once NODES [FAN-OUT] (at least 40 nodes; fan-out 8 unless given)\n");
         return 2;
     }
-    zel::bench::RebuildProgram program(zel::bench::rebuildShape(nodes));
+    zel::bench::RebuildProgram program(zel::bench::rebuildShape(nodes, fanOut));
     if (!program.ready()) {
         std::fprintf(stderr, "the program did not start or did not offer every generated disk\n");
         return 1;

@@ -30,6 +30,6 @@ private:
 
 // The machine every rebuild measurement uses: 26 card disks, 23 of them with a volume,
 // and the system disk C: on the board.
-inline MachineShape rebuildShape(int nodes) { return MachineShape{nodes, 26, true}; }
+inline MachineShape rebuildShape(int nodes, int fanOut = 8) { return MachineShape{nodes, 26, true, fanOut}; }
 
 } // namespace zel::bench
