@@ -35,7 +35,7 @@ void ReadSetting(RegistryHive hive, const char* subKey, const char* name, void* 
         if (std::strcmp(valueName, name) != 0) continue; // the registry ignores case; this lookup does not
         const std::uint32_t copied = dataLength < length ? dataLength : length;
         auto* out = static_cast<unsigned char*>(destination);
-        std::memcpy(out, data.data(), copied);
+        if (copied > 0) std::memcpy(out, data.data(), copied); // a zero-length read has no buffer
         std::memset(out + copied, 0, length - copied);
         return;
     }

@@ -67,6 +67,19 @@ TEST_F(Settings, ReadSkipsValuesWhoseNamesOrDataDoNotFitAndStopsOnAKeyThatKeepsF
     EXPECT_EQ(sim::openHandles().keys, 0);
 }
 
+TEST_F(Settings, ReadOfZeroBytesLeavesTheDestinationAlone) {
+    sim::Machine machine = sim::defaultMachine();
+    setValue(machine, kSettingsKey, "Empty", kRegBinary, "");
+    setValue(machine, kSettingsKey, "SearchCode", kRegDword, sim::dwordBytes(0x44));
+    sim::ScopedMachine installed(machine);
+    // No data buffer to copy from: whatever the value holds, nothing is written.
+    unsigned char flag = 9;
+    ReadSetting(kHkeyLocalMachine, kSettingsKey, "Empty", &flag, 0);
+    ReadSetting(kHkeyLocalMachine, kSettingsKey, "SearchCode", &flag, 0);
+    EXPECT_EQ(flag, 9);
+    EXPECT_EQ(sim::openHandles().keys, 0);
+}
+
 TEST_F(Settings, WriteCreatesTheKeyAndStoresEachKind) {
     sim::ScopedMachine installed(sim::defaultMachine());
     const unsigned char one = 1;

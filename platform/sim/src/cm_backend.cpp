@@ -32,7 +32,7 @@ ConfigRet related(Op op, DevInst& out, DevInst from, Follow follow) {
         Call call(op);
         const Machine& m = call.machine();
         const int node = nodeIndex(m, from);
-        if (call.fails(subjectOf(m, node))) return kCrFailure;
+        if (call.failsWith([&] { return subjectOf(m, node); })) return kCrFailure;
         if (node < 0) return kCrInvalidDevNode;
         out = static_cast<DevInst>(-1);
         const int next = follow(m, node);
@@ -68,8 +68,10 @@ ConfigRet cmGetSibling(DevInst& sibling, DevInst node) {
         const int parent = m.nodes[n].parent;
         if (parent < 0 || static_cast<std::size_t>(parent) >= m.nodes.size()) return -1;
         const auto& peers = m.nodes[parent].children;
-        auto at = std::find(peers.begin(), peers.end(), n);
-        if (at == peers.end()) return -1;
+        // The node's place among its peers comes from the index (the lock is held).
+        const int position = sim::detail::treeIndex(sim::detail::state()).siblingPosition[n];
+        if (position < 0) return -1;
+        auto at = peers.begin() + position;
         while (++at != peers.end())
             if (present(m, *at)) return *at;
         return -1;
@@ -86,7 +88,7 @@ ConfigRet cmGetDevNodeRegistryProperty(DevInst node, std::uint32_t property, voi
         Call call(Op::cmGetProperty);
         const Machine& m = call.machine();
         const int n = nodeIndex(m, node);
-        if (call.fails(subjectOf(m, n) + "|" + std::to_string(property))) return kCrFailure;
+        if (call.failsWith([&] { return subjectOf(m, n) + "|" + std::to_string(property); })) return kCrFailure;
         if (n < 0) return kCrInvalidDevNode;
         const auto& properties = m.nodes[n].properties;
         const auto it = properties.find(property);
@@ -116,7 +118,7 @@ ConfigRet cmGetDeviceId(DevInst node, char* buffer, std::uint32_t length) {
         Call call(Op::cmGetDeviceId);
         const Machine& m = call.machine();
         const int n = nodeIndex(m, node);
-        if (call.fails(subjectOf(m, n))) return kCrFailure;
+        if (call.failsWith([&] { return subjectOf(m, n); })) return kCrFailure;
         if (n < 0) return kCrInvalidDevNode;
         if (buffer == nullptr) return kCrFailure;
         const std::string& id = m.nodes[n].instanceId;

@@ -5,6 +5,7 @@
 #include "model.h"
 #include "state.h"
 #include "text.h"
+#include "tree_index.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -140,7 +141,9 @@ void pollEventsLocked(State& s) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.find_first_not_of(" \t") == std::string::npos) continue;
         std::string error;
-        if (!applyMachineEvent(machineLocked(s), line, error))
+        if (applyMachineEvent(machineLocked(s), line, error))
+            treeChanged(s); // the tree's index is stale now
+        else
             std::fprintf(stderr, "ZelSim: %s:%lld: %s; command skipped\n", path, static_cast<long long>(s.eventsLine),
                          error.c_str());
     }

@@ -13,6 +13,7 @@ class FaultRules {
 public:
     void add(Fault fault) { rules_.push_back({std::move(fault), 0}); }
     void clear() { rules_.clear(); }
+    bool empty() const { return rules_.empty(); }
     // Called once per platform call: every matching rule counts the call, and the call
     // fails when any of them is past its `skip` and within its `times`.
     bool fires(Op op, std::string_view subject);

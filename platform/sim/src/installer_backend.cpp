@@ -113,6 +113,7 @@ bool setupRemoveDevice(const DeviceInfoSet& set, DeviceInfoData& data) {
             return false;
         }
         sim::detail::removeSubtree(m, n);
+        sim::detail::treeChanged(call.state());
         return true;
     });
 }

@@ -53,18 +53,21 @@ const InfoSet::Entry* entryOf(const DeviceInfoSet& set, const DeviceInterfaceDat
     return &s->interfaces[ref.index];
 }
 
-std::unique_ptr<InfoSet> buildSet(const Machine& m, const Guid& guid, std::string subject,
-                                  std::uint64_t serial) {
+// From the nodes that expose interfaces, in pre-order: as Windows builds the set from the
+// class's interfaces, its cost follows them and not the size of the tree.
+std::unique_ptr<InfoSet> buildSet(Call& call, const Guid& guid, std::string subject, std::uint64_t serial) {
     auto set = std::make_unique<InfoSet>(InfoSet{serial, guid, std::move(subject), {}, {}});
     const auto cls = sim::detail::classOfGuid(guid);
     if (!cls) return set; // a class no node exposes: a valid, empty set
-    for (const int n : sim::detail::preOrder(m)) {
+    const Machine& m = call.machine();
+    for (const int n : sim::detail::treeIndex(call.state()).interfaceOwners) {
         const auto owner = static_cast<DevInst>(n + 1);
+        bool added = false; // each node is one element, however many interfaces it has
         for (const sim::Interface& i : m.nodes[n].interfaces) {
             if (i.cls != *cls) continue;
             set->interfaces.push_back({i.path, owner});
-            if (std::find(set->elements.begin(), set->elements.end(), owner) == set->elements.end())
-                set->elements.push_back(owner);
+            if (!added) set->elements.push_back(owner);
+            added = true;
         }
     }
     return set;
@@ -78,7 +81,8 @@ DeviceInfoSet DeviceInfoSet::presentInterfaces(const Guid& interfaceClass) {
         const auto cls = sim::detail::classOfGuid(interfaceClass);
         std::string subject = cls ? sim::interfaceClassName(*cls) : sim::detail::guidText(interfaceClass);
         if (call.fails(subject)) return DeviceInfoSet();
-        auto set = buildSet(call.machine(), interfaceClass, std::move(subject), call.state().nextSetSerial++);
+        const std::uint64_t serial = call.state().nextSetSerial++;
+        auto set = buildSet(call, interfaceClass, std::move(subject), serial);
         ++call.state().handles.infoSets;
         return DeviceInfoSet(set.release());
     });
@@ -91,7 +95,8 @@ DeviceInfoSet DeviceInfoSet::presentDevices() {
         if (call.fails(sim::detail::kAllClassesSubject)) return DeviceInfoSet();
         auto set = std::make_unique<InfoSet>(
             InfoSet{call.state().nextSetSerial++, Guid{}, sim::detail::kAllClassesSubject, {}, {}});
-        for (const int n : sim::detail::preOrder(call.machine())) set->elements.push_back(static_cast<DevInst>(n + 1));
+        for (const int n : sim::detail::treeIndex(call.state()).preOrder)
+            set->elements.push_back(static_cast<DevInst>(n + 1));
         ++call.state().handles.infoSets;
         return DeviceInfoSet(set.release());
     });

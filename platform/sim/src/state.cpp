@@ -29,6 +29,7 @@ Machine& machineLocked(State& s) {
                 std::fprintf(stderr, "ZelSim: %s; using the built-in machine\n", error.c_str());
         }
         if (!s.machine) s.machine = defaultMachine();
+        treeChanged(s);
     }
     return *s.machine;
 }
@@ -47,6 +48,7 @@ void install(Machine machine) noexcept {
         detail::State& s = detail::state();
         std::lock_guard lock(s.mutex);
         s.machine = std::move(machine);
+        treeChanged(s);
         s.calls.fill(0);
         s.libraryLoads.clear();
         s.slept = 0;
@@ -59,7 +61,10 @@ const Machine& current() noexcept {
     std::lock_guard lock(s.mutex);
     // Only allocation can fail here; an empty machine (no root) is then the answer.
     detail::guardedVoid([&] { detail::machineLocked(s); });
-    if (!s.machine) s.machine.emplace();
+    if (!s.machine) {
+        s.machine.emplace();
+        detail::treeChanged(s);
+    }
     return *s.machine;
 }
 

@@ -3,6 +3,7 @@
 // the program's threads (the removal worker among them) all reach the same state.
 
 #include "faults.h"
+#include "tree_index.h"
 
 #include <zel/sim/call_log.h>
 #include <zel/sim/machine.h>
@@ -38,6 +39,8 @@ struct State {
     std::string eventsPath;
     std::uint64_t eventsRead = 0;
     std::int64_t eventsLine = 0;
+    std::uint64_t treeGeneration = 1; // changes with every install, load, removal and outside change
+    TreeIndex tree;
 };
 
 // Never destroyed, so handles released during static destruction still find it.
@@ -65,6 +68,13 @@ public:
         const bool failed = state_.faults.fires(op_, subject);
         if (state_.logCalls) logCall(state_, op_, subject, failed);
         return failed;
+    }
+    // The same question, with the subject built only when some fault rule is in force or
+    // calls are logged: the hot calls then cost no more than the system's own.
+    template <class MakeSubject>
+    bool failsWith(MakeSubject&& makeSubject) {
+        if (state_.faults.empty() && !state_.logCalls) return false;
+        return fails(makeSubject());
     }
 
 private:
