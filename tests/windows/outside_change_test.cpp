@@ -71,6 +71,29 @@ TEST(OutsideChange, TheTrayIconAndTheDeviceMenuFollowThePluggedDisks) {
     closeProgram(program);
 }
 
+// A disk whose volume stays behind after its removal, and one that refuses to go: both
+// are reported as not removed, and both stay in the menu.
+TEST(OutsideChange, DisksThatDoNotGoAreReportedAsNotRemoved) {
+    const std::string failed = englishText(5001);
+    ASSERT_FALSE(failed.empty());
+    OutsideHand hand("not-removed", "empty-card.json");
+    Process program(programPath());
+    HWND frame = startedFrame(program);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(hand.plug(std::string(R"({"removalLeavesVolumes": true, )") + (kWdcDisk + 1), kCard));
+    ASSERT_TRUE(hand.plug(std::string(R"({"refusesRemoval": true, )") + (kMaxtorDisk + 1), kCard));
+    ASSERT_TRUE(OutsideHand::broadcast());
+    ASSERT_TRUE(eventually([&] { return trayIconShown(frame); }));
+
+    for (WPARAM command : {1001, 1002}) {
+        PostMessageA(frame, WM_COMMAND, command, 0);
+        EXPECT_EQ(answerMessage(program.id()), failed) << command;
+        EXPECT_TRUE(eventually([] { return !removalUnderWay(); }));
+    }
+    EXPECT_TRUE(trayIconShown(frame));
+    closeProgram(program);
+}
+
 std::string readRunValue() {
     char value[300] = {};
     DWORD size = sizeof value;
