@@ -1,9 +1,10 @@
 // The running program under the fault sweep: an inventory rebuild, a removal from the
-// device menu and one from the device list dialog, each with every platform call failing
-// in turn. Whatever fails, the program gives back every handle, marker and window, is not
+// device menu and one from the device list dialog, and the update check, each with every
+// platform call failing in turn. Whatever fails, the program gives back every handle, marker and window, is not
 // left busy, keeps its inventory well formed, tells the user the truth about a removal
 // and nothing where there is nothing to say, and works again once the fault is gone.
 #include "app_fixture.h"
+#include "fake_download.h"
 #include "sweep_support.h"
 
 #include "commands.h"
@@ -293,6 +294,51 @@ TEST_F(ProgramSweep, RemovalFromTheDeviceList) {
         EXPECT_TRUE(!runs.empty() && runs.back().templateId == IDD_DEVICE_LIST && runs.back().endCode == kIdCancel)
             << "the list did not end with Cancel";
     });
+}
+
+// The update check against a server that publishes 1.15: the home page is offered (and
+// declined) when all goes well. Under faults it may say the library is missing, that the
+// file was unusable, or nothing, but each only when the failure behind it happened.
+TEST_F(ProgramSweep, UpdateCheck) {
+    const auto run = [&](Injection& injection) {
+        resetFakeDownLoad();
+        fakeDownLoad().file = "SATA01,1.15,ZelSATA,http://www.example.com/zelsata/\r\n";
+        start(sim::defaultMachine());
+        if (HasFatalFailure()) return;
+        sim::answerMessageBoxes({platform::kIdNo, platform::kIdNo});
+        injection.arm();
+        app_->CheckForUpdate();
+        injection.disarm();
+
+        const auto boxes = sim::messageBoxes();
+        ASSERT_LE(boxes.size(), 1u) << "more than one message";
+        // Its last-error entry may be missing; the other two may not.
+        const auto& calls = injection.log();
+        const bool libraryFailed =
+            injection.failed(Op::loadLibrary, "ZelDownLoad") ||
+            std::any_of(calls.begin(), calls.end(), [](const sim::LoggedCall& call) {
+                return call.failed && call.op == Op::getProcAddress &&
+                       (call.subject == "ZelDownLoad.dll|Initialization" ||
+                        call.subject == "ZelDownLoad.dll|GetDownLoadFile");
+            });
+        if (!boxes.empty()) {
+            const std::string& said = boxes[0].text;
+            if (said == shown(injection, app::IDS_LIBRARY_MISSING) && boxes[0].style == platform::kMbIconHand) {
+                EXPECT_TRUE(libraryFailed) << "the library was there";
+            } else if (said == shown(injection, IDS_NO_NEW_VERSION) && boxes[0].style == platform::kMbIconHand) {
+                EXPECT_TRUE(injection.failed(Op::readFile)) << "the file was read, yet called unusable";
+            } else {
+                EXPECT_EQ(said, shown(injection, IDS_ASK_OPEN_HOME_PAGE));
+                EXPECT_TRUE(injection.succeeded(Op::versionInfo)) << "offered without knowing the own version";
+            }
+        }
+        EXPECT_TRUE(sim::shellOpened().empty()) << "declined, yet opened";
+        const bool fileLeft = sim::fileBytes("version.csv").has_value();
+        EXPECT_EQ(fileLeft, injection.failed(Op::readFile) || injection.failed(Op::deleteFile))
+            << "the fetched file outlived its attempt";
+        expectNothingLeft(false);
+    };
+    sweep("update check", run);
 }
 
 } // namespace
