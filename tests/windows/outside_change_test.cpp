@@ -22,7 +22,7 @@ HWND startedFrame(const Process& program) {
 
 // Answers the message box the process shows next with OK; its text.
 std::string answerMessage(DWORD processId, HWND besides = nullptr) {
-    HWND box = waitForWindow([&] { return findMessageBoxBesides(processId, besides); });
+    HWND box = waitForWindow([&] { return findMessageBox(processId, "ZelSATA", besides); });
     if (box == nullptr) return "(no message)";
     const std::string text = messageText(box);
     PostMessageA(box, WM_COMMAND, IDOK, 0);

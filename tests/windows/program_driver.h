@@ -66,6 +66,7 @@ struct MessageBoxSearch {
     DWORD processId;
     HWND found;
     const char* caption;
+    HWND besides;
 };
 
 inline BOOL CALLBACK matchMessageBox(HWND window, LPARAM param) {
@@ -76,16 +77,18 @@ inline BOOL CALLBACK matchMessageBox(HWND window, LPARAM param) {
     char caption[64] = {};
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, caption, sizeof caption);
-    if (owner == search->processId && std::string(className) == "#32770" && std::string(caption) == search->caption) {
+    if (window != search->besides && owner == search->processId && std::string(className) == "#32770" &&
+        std::string(caption) == search->caption && IsWindowVisible(window)) {
         search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-// The message box (a dialog captioned "ZelSATA", or `caption`) that a process shows.
-inline HWND findMessageBox(DWORD processId, const char* caption = "ZelSATA") {
-    MessageBoxSearch search{processId, nullptr, caption};
+// The message box (a dialog captioned "ZelSATA", or `caption`) that a process shows, other
+// than `besides`.
+inline HWND findMessageBox(DWORD processId, const char* caption = "ZelSATA", HWND besides = nullptr) {
+    MessageBoxSearch search{processId, nullptr, caption, besides};
     EnumWindows(matchMessageBox, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

@@ -166,33 +166,6 @@ inline HWND findDialogWith(DWORD processId, int childId) {
     return search.found;
 }
 
-// A message box of the process: captioned "ZelSATA", other than `besides`.
-inline HWND findMessageBoxBesides(DWORD processId, HWND besides) {
-    struct Search {
-        DWORD processId;
-        HWND besides;
-        HWND found;
-    } search{processId, besides, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char className[64] = {};
-            char caption[64] = {};
-            GetClassNameA(window, className, sizeof className);
-            GetWindowTextA(window, caption, sizeof caption);
-            if (window != s->besides && owner == s->processId && std::string(className) == "#32770" &&
-                std::string(caption) == "ZelSATA" && IsWindowVisible(window)) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // Memory inside another process, for list-view messages whose parameters are pointers.
 class RemoteBuffer {
 public:

@@ -106,9 +106,7 @@ bool applyMachineEvent(Machine& machine, const std::string& line, std::string& e
         } catch (const LoadError& e) {
             error = e.message;
         } catch (const json::exception& e) {
-            const std::string what = e.what();
-            const auto end = what.find("] ");
-            error = end == std::string::npos ? what : what.substr(end + 2);
+            error = detail::errorText(e);
         }
         return false;
     });

@@ -287,10 +287,7 @@ std::optional<Machine> parseMachineJson(const std::string& text, std::string& er
         } catch (const LoadError& e) {
             error = e.message;
         } catch (const json::exception& e) {
-            // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
-            const std::string what = e.what();
-            const auto end = what.find("] ");
-            error = end == std::string::npos ? what : what.substr(end + 2);
+            error = detail::errorText(e);
         } catch (...) {
             error = "out of memory";
         }

@@ -36,6 +36,13 @@ inline std::string member(const std::string& at, std::string_view key) {
 
 inline std::string item(const std::string& at, std::size_t index) { return at + "/" + std::to_string(index); }
 
+// A parse or type error of the JSON library without its "[json.exception.xxx.nnn] " prefix.
+inline std::string errorText(const json::exception& e) {
+    const std::string what = e.what();
+    const auto end = what.find("] ");
+    return end == std::string::npos ? what : what.substr(end + 2);
+}
+
 inline const json& object(const json& j, const std::string& at, std::initializer_list<std::string_view> allowed) {
     if (!j.is_object()) fail(at, "expected an object");
     for (const auto& [key, value] : j.items()) {
