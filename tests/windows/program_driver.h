@@ -52,6 +52,13 @@ inline std::string programPath(const char* name = "ZelSATA.exe") {
     return length != 0 ? std::string("\"") + directory + name + "\"" : std::string();
 }
 
+// The full path of a file in the program's directory.
+inline std::string besideThisProgram(const char* file) {
+    char directory[1024];
+    return zel::platform::programDirectory(directory, sizeof directory) != 0 ? std::string(directory) + file
+                                                                             : std::string();
+}
+
 // Polls for a window until it appears or the time is up.
 template <class Find>
 HWND waitForWindow(Find find, DWORD milliseconds = 15000) {

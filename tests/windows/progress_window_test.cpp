@@ -1,5 +1,6 @@
 // Modal dialogs of the real backend, and the removal progress window opening from both
 // resource libraries' template.
+#include "program_driver.h"
 #include "remove_progress_dlg.h"
 
 #include <zel/platform/dialog.h>
@@ -13,13 +14,7 @@
 
 namespace {
 
-std::string besideThisProgram(const char* file) {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string directory(path, length);
-    directory.erase(directory.find_last_of('\\') + 1);
-    return directory + file;
-}
+using zel::test::besideThisProgram;
 
 // Swallows Enter; posts Enter first, then Escape, which the dialog's own handling turns
 // into Cancel.

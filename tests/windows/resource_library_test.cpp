@@ -1,6 +1,8 @@
 // The user-interface resource libraries as the program uses them: loaded with
 // LoadLibraryA by full path, texts through LoadStringA, dialogs by template id, the icon
 // and the menu images; and the program's own resources, linked into this test program.
+#include "program_driver.h"
+
 #include <res/resource_ids.h>
 #include <ui_string_table.h>
 
@@ -18,15 +20,9 @@
 
 namespace {
 
-using zel::res::table::uiStrings;
+using zel::test::besideThisProgram;
 
-std::string besideThisProgram(const char* file) {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string directory(path, length);
-    directory.erase(directory.find_last_of('\\') + 1);
-    return directory + file;
-}
+using zel::res::table::uiStrings;
 
 class ResourceLibrary {
 public:
