@@ -108,6 +108,7 @@ int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* 
         // or have been found nowhere in a complete walk.
         char path[8];
         std::snprintf(path, sizeof path, "\\\\.\\%c:", letter);
+        const platform::QuietDriveProbes quiet;
         if (platform::DeviceHandle::openForQuery(path)) return -1;
         return removed || !maybeLeft ? 1 : -1;
     }
