@@ -115,6 +115,8 @@ void CDeviceListDlg::FillList() {
         listViewInsertColumn(d, list, c, currentApp()->UiText(kColumns[c].heading).c_str(), kLvcfmtCenter, kColumns[c].width);
 
     const Inventory& inventory = currentApp()->inventory();
+    shownGeneration_ = currentApp()->InventoryGeneration();
+    rows_.clear();
     if (!inventory.devicesPresent()) {
         enableDlgItem(dialog_, kIdOk, false);
         listViewInsertItem(d, list, 0, currentApp()->UiText(IDS_NO_DEVICES).c_str());
@@ -129,31 +131,47 @@ void CDeviceListDlg::FillList() {
         listViewInsertItem(d, list, i, name.c_str());
         listViewSetItemText(d, list, i, 1, letterCell(entry).c_str());
         listViewSetItemText(d, list, i, 2, currentApp()->UiText(typeString(entry)).c_str());
+        rows_.push_back(DeviceIdentity::of(entry));
     }
     listViewSelectAndFocus(d, list, 0);
 }
 
 void CDeviceListDlg::OnOK() {
-    // The row the user last selected; without one there is nothing to remove.
+    // The row the user last selected; without one there is nothing to remove. One removal
+    // at a time: the dialog's boxes disable it, and this holds even if one did not.
     const int index = listViewSelectionMark(list_.dialog, list_.id);
-    if (index < 0 || index >= kInventorySize) return;
+    if (removing_ || index < 0 || index >= static_cast<int>(rows_.size())) return;
+    removing_ = true;
     CZelSATAApp& app = *currentApp();
+    const DeviceIdentity shown = rows_[static_cast<std::size_t>(index)];
     CRemoveProgressDlg progress;
     progress.SetEntryIndex(index);
-    if (!app.ConfirmRemoval(progress)) return;
-    // Held for the whole removal so that its own broadcasts rebuild nothing; the removal
-    // goes ahead even when someone else holds it.
-    app.removeMarker = AcquireMarker(kRemoveMarker);
-    app.RunRemoval(progress);
-    ReleaseMarker(app.removeMarker);
-    postMessage(app.mainWindow(), kWmDeviceChange, tray::DBT_DEVNODES_CHANGED, 0);
-    // Still the old inventory; the rebuild just asked for refills the list again.
-    FillList();
-    StoreStartupSetting();
+    // The row must still be that device before the question and after it, whose message
+    // loop may have run a rebuild.
+    const bool go = app.StillShows(index, shown) && app.ConfirmRemoval(progress) && app.StillShows(index, shown);
+    if (go) {
+        // Held for the whole removal so that its own broadcasts rebuild nothing; the removal
+        // goes ahead even when someone else holds it.
+        app.removeMarker = AcquireMarker(kRemoveMarker);
+        app.RunRemoval(progress);
+        ReleaseMarker(app.removeMarker);
+        postMessage(app.mainWindow(), kWmDeviceChange, tray::DBT_DEVNODES_CHANGED, 0);
+        // Still the old inventory; the rebuild just asked for refills the list again.
+        FillList();
+        StoreStartupSetting();
+    } else {
+        RefillIfChanged();
+    }
+    removing_ = false;
+}
+
+void CDeviceListDlg::RefillIfChanged() {
+    if (currentApp()->InventoryGeneration() != shownGeneration_) FillList();
 }
 
 void CDeviceListDlg::OnAutoRunClicked() {
     currentApp()->ShowMessage(IDS_AUTORUN_NOTICE, kMbIconInformation);
+    RefillIfChanged();
     enableDlgItem(dialog_, IDC_DEVICES_APPLY, true);
 }
 

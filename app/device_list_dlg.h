@@ -5,7 +5,10 @@
 
 #include <zel/platform/dialog.h>
 
+#include "inventory.h"
+
 #include <cstdint>
+#include <vector>
 
 namespace zel::app {
 
@@ -36,8 +39,14 @@ private:
     void OnAutoRunClicked();
     void OnApply();
     void StoreStartupSetting();
+    // Fills the list again when the inventory changed while a box of this dialog was up
+    // (the change notice then went to the box).
+    void RefillIfChanged();
 
     Control list_;
+    std::vector<DeviceIdentity> rows_; // the device each row shows
+    std::uint32_t shownGeneration_ = 0;
+    bool removing_ = false;
     Control autoRun_;
     platform::Window dialog_ = 0;
 };

@@ -2,7 +2,10 @@
 // The device inventory: the devices the program offers for removal, entries in use
 // running from index 0.
 
+#include <zel/text.h>
+
 #include <cstdint>
+#include <string>
 
 namespace zel::app {
 
@@ -32,6 +35,27 @@ struct Inventory {
         int n = 0;
         while (n < kInventorySize && entries[n].valid == 1) ++n;
         return n;
+    }
+};
+
+// What a menu item or a list row showed, kept so that choosing it later acts on that
+// device or on none: the inventory may have been rebuilt in between, and its entry at the
+// same index may then be another device.
+struct DeviceIdentity {
+    std::uint8_t kind = 0;
+    std::string hardwareId;
+    std::string pdoName;
+    std::string letters;
+
+    static DeviceIdentity of(const InventoryEntry& entry) {
+        return {entry.kind, std::string(fieldText(entry.hardwareId)), std::string(fieldText(entry.pdoName)),
+                std::string(fieldText(entry.driveLetters))};
+    }
+    // Whether entry `index` of the inventory is still this device.
+    bool shownAt(const Inventory& inventory, int index) const {
+        if (index < 0 || index >= kInventorySize || inventory.entries[index].valid != 1) return false;
+        const DeviceIdentity now = of(inventory.entries[index]);
+        return now.kind == kind && now.hardwareId == hardwareId && now.pdoName == pdoName && now.letters == letters;
     }
 };
 

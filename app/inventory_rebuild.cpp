@@ -100,6 +100,7 @@ int CZelSATAApp::RebuildInventory() {
         copyToField(entry.pdoName, accepted[i].pdoName);
     }
 
+    ++inventoryGeneration_;
     const Window popup = getLastActivePopup(mainWindow());
     if (popup != 0 && isWindowEnabled(popup)) postMessage(popup, WM_INVENTORY_CHANGED, 0, 0);
     return 1;

@@ -8,11 +8,20 @@ namespace zel::app {
 
 using namespace zel::platform;
 
-int CZelSATAApp::RemoveEntry(int index) {
+int CZelSATAApp::RemoveEntry(int index, const DeviceIdentity& shown) {
+    if (!StillShows(index, shown)) return 0;
     CRemoveProgressDlg progress;
     progress.SetEntryIndex(index);
     if (!ConfirmRemoval(progress)) return 0;
+    // The question's own message loop may have run a rebuild.
+    if (!StillShows(index, shown)) return 0;
     return RunRemoval(progress);
+}
+
+bool CZelSATAApp::StillShows(int index, const DeviceIdentity& shown) const {
+    if (shown.shownAt(inventory_, index)) return true;
+    ShowMessage(IDS_LIST_CHANGED, kMbIconInformation);
+    return false;
 }
 
 bool CZelSATAApp::ConfirmRemoval(const CRemoveProgressDlg& progress) const {
@@ -20,7 +29,9 @@ bool CZelSATAApp::ConfirmRemoval(const CRemoveProgressDlg& progress) const {
     if (entry >= kInventorySize || inventory_.entries[entry].systemDisk != 1) return true;
     char question[128] = {};
     LoadUiString(IDS_CONFIRM_SYSTEM_DISK, question, 128);
-    return messageBox(0, question, kProgramTitle, kMbOkCancel) == kIdOk;
+    // Owned by the open dialog, which stays disabled while the question is up: no second
+    // removal can start from it meanwhile.
+    return messageBox(ActivePopup(), question, kProgramTitle, kMbOkCancel) == kIdOk;
 }
 
 int CZelSATAApp::RunRemoval(CRemoveProgressDlg& progress) {

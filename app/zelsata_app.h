@@ -57,8 +57,15 @@ public:
     int RebuildInventory();
 
     // Removes inventory entry `index` behind the progress window, asking first for a
-    // system disk and telling the outcome: 1 removed, 0 not removed.
-    int RemoveEntry(int index);
+    // system disk and telling the outcome: 1 removed, 0 not removed. `shown` is the device
+    // the user chose; when the entry is no longer that device, nothing is removed.
+    int RemoveEntry(int index, const DeviceIdentity& shown);
+    // Whether entry `index` is still the device `shown`; when not, the user is told that
+    // the list changed.
+    bool StillShows(int index, const DeviceIdentity& shown) const;
+    // Changes with every rebuild of the inventory, so a window can tell whether it shows
+    // the current one.
+    std::uint32_t InventoryGeneration() const { return inventoryGeneration_; }
     // The two halves of a removal, for callers that act in between: the system-disk
     // question (false when the user declines), then the progress window and the outcome
     // message (1 removed, 0 not).
@@ -101,6 +108,7 @@ private:
 
     std::uint8_t busy = 0;
     Inventory inventory_{};
+    std::uint32_t inventoryGeneration_ = 0;
     std::unique_ptr<tray::CMainFrame> mainFrame_;
     std::unique_ptr<update::DownloadSession> unfinishedDownload_;
 };

@@ -57,6 +57,7 @@
 #define IDS_REMOVE_FAILED 5001
 #define IDS_DOWNLOAD_FAILED 5003
 #define IDS_NO_NEW_VERSION 5004
+#define IDS_LIST_CHANGED 5010
 
 /* ---- dialogs, icon and bitmap of the user-interface libraries ----------------------- */
 

@@ -32,12 +32,13 @@ std::string DeviceItemText(const app::InventoryEntry& entry, bool japanese, cons
     return japanese ? name + letters + actionLabel : actionLabel + " " + name + letters;
 }
 
-void BuildDeviceMenu(platform::PopupMenu& menu) {
+std::vector<app::DeviceIdentity> BuildDeviceMenu(platform::PopupMenu& menu) {
     menu = platform::PopupMenu::create();
     const app::Inventory& inventory = app::currentApp()->inventory();
+    std::vector<app::DeviceIdentity> shown;
     if (!inventory.devicesPresent()) {
         menu.insertText(0, 0, app::currentApp()->UiText(IDS_NO_DEVICES).c_str()); // command 0: nothing handles it
-        return;
+        return shown;
     }
     const bool japanese = app::isJapaneseLocale(platform::getUserDefaultLcid());
     const std::string lettersLabel = app::currentApp()->UiText(IDS_DEVICE_ITEM_LETTERS);
@@ -45,7 +46,9 @@ void BuildDeviceMenu(platform::PopupMenu& menu) {
     for (int i = 0; i < app::kInventorySize && inventory.entries[i].valid == 1; ++i) {
         const std::string text = DeviceItemText(inventory.entries[i], japanese, lettersLabel, actionLabel);
         menu.insertText(static_cast<std::uint32_t>(i), IDM_DEVICE_FIRST + static_cast<std::uint32_t>(i), text.c_str());
+        shown.push_back(app::DeviceIdentity::of(inventory.entries[i]));
     }
+    return shown;
 }
 
 } // namespace zel::tray

@@ -6,6 +6,7 @@
 #include <zel/platform/ui.h>
 
 #include <string>
+#include <vector>
 
 namespace zel::tray {
 
@@ -15,7 +16,8 @@ namespace zel::tray {
 std::string DeviceItemText(const app::InventoryEntry& entry, bool japanese, const std::string& lettersLabel,
                            const std::string& actionLabel);
 
-// Replaces `menu` with a new device menu for the current inventory.
-void BuildDeviceMenu(platform::PopupMenu& menu);
+// Replaces `menu` with a new device menu for the current inventory; returns the device
+// each item names, in item order.
+std::vector<app::DeviceIdentity> BuildDeviceMenu(platform::PopupMenu& menu);
 
 } // namespace zel::tray

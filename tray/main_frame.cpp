@@ -125,7 +125,7 @@ void CMainFrame::OnTrayNotify(std::uint32_t mouseMessage) {
         }
         getCursorPos(cursor);
         setForegroundWindow(window());
-        BuildDeviceMenu(deviceMenu_);
+        menuDevices_ = BuildDeviceMenu(deviceMenu_);
         trackPopupMenu(deviceMenu_, window(), cursor);
         break;
     case kWmRButtonUp:
@@ -207,7 +207,10 @@ void CMainFrame::OnDeviceItem(int index) {
     // Held for the whole removal, so the broadcasts it causes are ignored; the removal
     // goes ahead even if someone else holds it.
     app.removeMarker = app::AcquireMarker(app::kRemoveMarker);
-    app.RemoveEntry(index);
+    // The device the item named when the menu was shown, not whatever stands at its index now.
+    const app::DeviceIdentity shown =
+        index < static_cast<int>(menuDevices_.size()) ? menuDevices_[static_cast<std::size_t>(index)] : app::DeviceIdentity{};
+    app.RemoveEntry(index, shown);
     app::ReleaseMarker(app.removeMarker);
     // One rebuild follows each removal.
     postMessage(app.mainWindow(), kWmDeviceChange, DBT_DEVNODES_CHANGED, 0);

@@ -3,9 +3,12 @@
 // receives the icon's mouse callbacks, the menus' commands, device-change broadcasts
 // and the program's registered messages.
 
+#include "inventory.h"
+
 #include <zel/platform/ui.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace zel::tray {
 
@@ -39,6 +42,7 @@ private:
 
     platform::FrameWindow frame_;
     platform::PopupMenu deviceMenu_; // kept from one left click to the next
+    std::vector<app::DeviceIdentity> menuDevices_; // what each of its items names
     platform::Window self_ = 0; // known from the first message, before creation returns
     platform::TrayIconRecord trayIcon_;
     std::uint32_t closeRequestMessage_ = 0;

@@ -42,6 +42,10 @@ sim::Machine startUpFilesOnE(sim::Machine machine) {
 
 class Remove : public AppTest {
 protected:
+    // Removes entry `index` as the user chose it: the device shown there now.
+    int removeShown(int index) {
+        return app_->RemoveEntry(index, app::DeviceIdentity::of(app_->inventory().entries[index]));
+    }
     void SetUp() override {
         AppTest::SetUp();
         sim::forgetDialogs();
@@ -86,7 +90,7 @@ TEST_F(Remove, RemovedDiskClosesTheWindowAfterTheFirstPollAndSaysSo) {
     start(sim::defaultMachine());
     ASSERT_TRUE(volumeOpens('E'));
 
-    EXPECT_EQ(app_->RemoveEntry(0), 1);
+    EXPECT_EQ(removeShown(0), 1);
     EXPECT_FALSE(sim::nodePresent(kFirstCardDisk));
     EXPECT_FALSE(volumeOpens('E'));
     EXPECT_TRUE(volumeOpens('F')) << "the other disk stays";
@@ -117,7 +121,7 @@ TEST_F(Remove, RemovedDiskClosesTheWindowAfterTheFirstPollAndSaysSo) {
 TEST_F(Remove, VolumeThatStaysIsAFailureAtTheFirstPollWithoutTheFinish) {
     start(volumeStays(sim::defaultMachine(), kFirstCardDisk));
 
-    EXPECT_EQ(app_->RemoveEntry(0), 0);
+    EXPECT_EQ(removeShown(0), 0);
     EXPECT_FALSE(sim::nodePresent(kFirstCardDisk)) << "removed, yet E: still opens";
     const sim::DialogRun run = onlyRun();
     EXPECT_EQ(run.endCode, kIdCancel);
@@ -128,20 +132,22 @@ TEST_F(Remove, VolumeThatStaysIsAFailureAtTheFirstPollWithoutTheFinish) {
     EXPECT_EQ(boxes[0].style, platform::kMbIconHand);
 }
 
-TEST_F(Remove, EntriesNothingCanRemoveStillCloseTheWindowAsFailures) {
+TEST_F(Remove, AnEntryThatIsNoLongerTheChosenDeviceIsNeverRemoved) {
     start(sim::defaultMachine());
     ASSERT_EQ(app_->inventory().count(), 3);
-    // An entry not in use, and an index past the inventory (only its low 8 bits count).
-    EXPECT_EQ(app_->RemoveEntry(3), 0);
-    EXPECT_EQ(app_->RemoveEntry(0x100 + 40), 0);
-    const auto runs = sim::dialogRuns();
-    ASSERT_EQ(runs.size(), 2u);
-    for (const sim::DialogRun& run : runs) EXPECT_EQ(run.endCode, kIdCancel);
+    // An item chosen from a list that has changed since: entry 0 is now another disk, and
+    // the index of a vanished entry is past the inventory.
+    app::DeviceIdentity chosen = app::DeviceIdentity::of(app_->inventory().entries[1]);
+    EXPECT_EQ(app_->RemoveEntry(0, chosen), 0);
+    EXPECT_EQ(app_->RemoveEntry(3, chosen), 0);
+    chosen.letters = "Q";
+    EXPECT_EQ(app_->RemoveEntry(1, chosen), 0) << "the same disk with other letters is not what was shown";
+    EXPECT_TRUE(sim::dialogRuns().empty()) << "no removal started";
     EXPECT_TRUE(sim::nodePresent(kFirstCardDisk));
     EXPECT_TRUE(volumeOpens('E') && volumeOpens('F') && volumeOpens('H'));
     const auto boxes = sim::messageBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, uiString(5001));
+    ASSERT_EQ(boxes.size(), 3u);
+    for (const auto& box : boxes) EXPECT_EQ(box.text, uiString(5010));
 }
 
 TEST_F(Remove, SystemDiskIsRemovedOnlyAfterOk) {
@@ -149,18 +155,18 @@ TEST_F(Remove, SystemDiskIsRemovedOnlyAfterOk) {
     ASSERT_EQ(app_->inventory().entries[0].systemDisk, 1);
 
     sim::answerMessageBoxes({kIdCancel});
-    EXPECT_EQ(app_->RemoveEntry(0), 0);
+    EXPECT_EQ(removeShown(0), 0);
     auto boxes = sim::messageBoxes();
     ASSERT_EQ(boxes.size(), 1u) << "the question, and nothing after it";
     EXPECT_EQ(boxes[0].text, uiString(18));
     EXPECT_EQ(boxes[0].caption, "ZelSATA");
     EXPECT_EQ(boxes[0].style, platform::kMbOkCancel);
-    EXPECT_EQ(boxes[0].owner, 0u);
+    EXPECT_EQ(boxes[0].owner, app_->mainWindow()) << "the program's (or its open dialog's) question";
     EXPECT_TRUE(sim::dialogRuns().empty());
     EXPECT_TRUE(sim::nodePresent(kFirstCardDisk));
 
     sim::answerMessageBoxes({kIdOk});
-    EXPECT_EQ(app_->RemoveEntry(0), 1);
+    EXPECT_EQ(removeShown(0), 1);
     boxes = sim::messageBoxes();
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[1].text, uiString(18));
@@ -175,7 +181,7 @@ TEST_F(Remove, EnterEscapeAndAltF4DoNotCloseTheWindow) {
     sim::pressKey(platform::kVkEscape);
     sim::pressKey(platform::kVkF4, true);
 
-    EXPECT_EQ(app_->RemoveEntry(0), 1);
+    EXPECT_EQ(removeShown(0), 1);
     const sim::DialogRun run = onlyRun();
     EXPECT_EQ(run.endCode, kIdOk);
     EXPECT_EQ(run.swallowedKeys, (std::vector<std::pair<std::uint32_t, std::uintptr_t>>{

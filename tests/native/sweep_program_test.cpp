@@ -118,7 +118,7 @@ protected:
         EXPECT_EQ(sim::runningThreads(), 0);
         EXPECT_EQ(sim::openThreadHandles(), 0);
         EXPECT_EQ(sim::liveBrushes(), 0);
-        EXPECT_EQ(sim::liveMenus(), 0);
+        EXPECT_LE(sim::liveMenus(), 1) << "only the device menu the frame keeps from one click to the next";
         EXPECT_FALSE(markerHeld(app::kRemoveMarker)) << "removal marker still held";
         EXPECT_FALSE(markerHeld(app::kChangeMarker)) << "change marker still held";
         EXPECT_EQ(app_->GetBusy(), 0) << "still busy";
@@ -193,6 +193,13 @@ protected:
             EXPECT_EQ(result.style, platform::kMbIconHand) << "still there, yet told it was removed";
             EXPECT_EQ(result.text, shown(injection, IDS_REMOVE_FAILED));
         }
+    }
+
+    // The user opens the device menu with a left click on the icon and chooses its first item.
+    void chooseFirstDevice() {
+        sim::chooseMenuCommands({tray::IDM_DEVICE_FIRST});
+        send(tray::WM_TRAYNOTIFY, tray::kTrayIconId, platform::kWmLButtonDown);
+        sim::pumpMessages();
     }
 
     // With the fault gone, a device change brings the inventory back to the machine.
@@ -272,12 +279,12 @@ TEST_F(ProgramSweep, RebuildInventory) {
 }
 
 TEST_F(ProgramSweep, RemovalFromTheDeviceMenu) {
-    sweepRemoval("menu removal", false, kIdOk, [&] { send(platform::kWmCommand, tray::IDM_DEVICE_FIRST, 0); });
+    sweepRemoval("menu removal", false, kIdOk, [&] { chooseFirstDevice(); });
     EXPECT_EQ(sim::dialogRuns().size(), 1u) << "the progress window ran";
 }
 
 TEST_F(ProgramSweep, RemovalOfASystemDiskFromTheDeviceMenu) {
-    const auto item = [&] { send(platform::kWmCommand, tray::IDM_DEVICE_FIRST, 0); };
+    const auto item = [&] { chooseFirstDevice(); };
     sweepRemoval("menu removal, system disk confirmed", true, kIdOk, item);
     sweepRemoval("menu removal, system disk declined", true, kIdCancel, item);
 }

@@ -209,6 +209,55 @@ TEST_F(DeviceList, DeclinedSystemDiskChangesNothing) {
     EXPECT_TRUE(sim::queuedMessages(app_->mainWindow()).empty()) << "no device change posted";
 }
 
+// The first disk of the card (E:) is pulled and Windows broadcasts the change.
+void pullTheFirstDisk(platform::Window frame) {
+    sim::Machine machine = sim::current();
+    std::string error;
+    const std::string pull = R"({"pull": "SCSI\\DISK&VEN_WDC&PROD_WD800JD-00LSA0&REV_06.0\\5&37E1B8A3&0&000"})";
+    ASSERT_TRUE(sim::applyMachineEvent(machine, pull, error)) << error;
+    sim::install(std::move(machine));
+    platform::postMessage(frame, platform::kWmDeviceChange, tray::DBT_DEVNODES_CHANGED, 0);
+}
+
+TEST_F(DeviceList, AChangeWhileTheSystemDiskQuestionIsUpRemovesNothingElse) {
+    sim::Machine machine = sim::defaultMachine();
+    for (sim::Volume& volume : machine.volumes)
+        if (volume.letter == 'E') volume.files.push_back("boot.ini");
+    start(machine);
+    ASSERT_EQ(app_->inventory().entries[0].systemDisk, 1);
+    platform::Window dialogWindow = 0;
+    bool dialogDisabled = false;
+    sim::whileMessageBoxOpen([&](platform::Window) {
+        // The question belongs to the dialog: no second Remove can be clicked meanwhile.
+        dialogDisabled = !platform::isWindowEnabled(dialogWindow);
+        pullTheFirstDisk(app_->mainWindow());
+    });
+    std::size_t rowsAfter = 0;
+    const sim::DialogRun shown = run({UserAction::call([&](platform::Window dialog) { dialogWindow = dialog; }),
+                                      UserAction::clickListRow(kList, 0), UserAction::clickButton(kIdOk),
+                                      UserAction::call([&](platform::Window dialog) { rowsAfter = list(dialog).rows.size(); })});
+    EXPECT_TRUE(dialogDisabled);
+    const auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, str(18));
+    EXPECT_EQ(boxes[0].owner, shown.window);
+    EXPECT_EQ(boxes[1].text, str(5010)) << "the row no longer shows the disk that was confirmed";
+    EXPECT_EQ(sim::dialogRuns().size(), 1u) << "no progress window";
+    EXPECT_TRUE(platform::DeviceHandle::openForQuery("\\\\.\\F:")) << "the disk now first in the list stays";
+    EXPECT_EQ(rowsAfter, 2u) << "the list shows the inventory as it is now";
+}
+
+TEST_F(DeviceList, AChangeWhileANoticeIsUpRefillsTheListWhenItCloses) {
+    start(sim::defaultMachine());
+    sim::whileMessageBoxOpen([&](platform::Window) { pullTheFirstDisk(app_->mainWindow()); });
+    std::size_t rowsAfter = 0;
+    run({UserAction::clickCheckBox(kAutoRunBox),
+         UserAction::call([&](platform::Window dialog) { rowsAfter = list(dialog).rows.size(); })});
+    ASSERT_EQ(sim::messageBoxes().size(), 1u);
+    EXPECT_EQ(app_->inventory().count(), 2);
+    EXPECT_EQ(rowsAfter, 2u) << "the change notice went to the box; the list must follow all the same";
+}
+
 TEST_F(DeviceList, ApplySwitchesTheLogOnCommandBackAndForth) {
     start(withRunValue(kQuotedProgram));
     const std::string original = kQuotedProgram;

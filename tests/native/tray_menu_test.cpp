@@ -9,6 +9,8 @@
 
 #include "../windows/card_devices.h"
 
+#include <zel/sim/dialog.h>
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -156,6 +158,34 @@ TEST_F(Menus, ChoosingADeviceRemovesItAndOneRebuildFollows) {
     ASSERT_EQ(app_->inventory().count(), 2) << "the rebuild after the removal";
     for (int i = 0; i < 2; ++i) EXPECT_NE(app_->inventory().entries[i].pdoName, removedPdo);
     EXPECT_EQ(sim::trayIcons().size(), 1u) << "devices remain: the icon stays";
+}
+
+// The menu named the first disk; before its command arrives, that disk is pulled and the
+// inventory rebuilt, so the same item number now stands for the next disk.
+TEST_F(Menus, AnItemChosenFromAListThatChangedSinceRemovesNothing) {
+    start(sim::defaultMachine());
+    sim::advanceTime(1000);
+    sim::pumpMessages();
+    ASSERT_EQ(app_->inventory().count(), 3);
+
+    sim::chooseMenuCommands({IDM_DEVICE_FIRST});
+    click(0x201); // the command waits in the queue
+    sim::Machine machine = sim::current();
+    std::string error;
+    ASSERT_TRUE(sim::applyMachineEvent(
+        machine, R"({"pull": "SCSI\\DISK&VEN_WDC&PROD_WD800JD-00LSA0&REV_06.0\\5&37E1B8A3&0&000"})", error))
+        << error;
+    sim::install(std::move(machine));
+    send(platform::kWmDeviceChange, DBT_DEVNODES_CHANGED, 0);
+    ASSERT_EQ(app_->inventory().count(), 2);
+    sim::pumpMessages();
+
+    const auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, str(5010));
+    EXPECT_TRUE(sim::dialogRuns().empty()) << "no removal started";
+    EXPECT_TRUE(platform::DeviceHandle::openForQuery("\\\\.\\F:")) << "the disk now first in the list stays";
+    EXPECT_EQ(app_->GetBusy(), 0);
 }
 
 // A disk plugged into the card while another one is being removed: the broadcast that

@@ -44,10 +44,13 @@ public:
 
 UserWindow g_userWindow;
 
-// Whether the dialog is the innermost one running: the user can only act on that one.
+// Whether the dialog is the innermost one running and not disabled by a message box over
+// it: the user can only act on that one. Caller holds the ui's mutex.
 bool onTop(Window dialog) {
     const auto& active = dialogs().active;
-    return !active.empty() && active.back()->record.window == dialog;
+    if (active.empty() || active.back()->record.window != dialog) return false;
+    const SimWindow* window = find(ui(), dialog);
+    return window != nullptr && window->state.enabled;
 }
 
 // The dialog's controls; the first touch by a dialog takes any pending script, and a
@@ -75,6 +78,16 @@ DialogControls& touch(Window dialog) {
     }
     return state;
 }
+
+} // namespace
+
+void resumeUserActions() {
+    std::lock_guard lock(ui().mutex);
+    ControlsState& s = controls();
+    if (s.scriptedDialog != 0 && find(ui(), s.scriptedDialog) != nullptr) touch(s.scriptedDialog);
+}
+
+namespace {
 
 void command(Window dialog, int id) {
     send(dialog, platform::kWmCommand, static_cast<std::uintptr_t>(id) | (std::uintptr_t{platform::kBnClicked} << 16),

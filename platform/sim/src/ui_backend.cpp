@@ -146,6 +146,8 @@ Window getLastActivePopup(Window window) {
     Window popup = window;
     for (const sim::detail::ActiveDialog* dialog : sim::detail::dialogs().active)
         if (!dialog->ended && dialog->record.owner == popup) popup = dialog->record.window;
+    for (const auto& [box, owner] : ui().openBoxes)
+        if (owner == popup) popup = box;
     return popup;
 }
 
@@ -207,6 +209,37 @@ const char* commandLine() {
 }
 
 int messageBox(Window owner, const char* text, const char* caption, std::uint32_t style) {
+    std::function<void(Window)> during;
+    Window box = 0;
+    bool ownerWasEnabled = false;
+    {
+        std::lock_guard lock(ui().mutex);
+        if (!ui().duringBoxes.empty()) {
+            during = std::move(ui().duringBoxes.front());
+            ui().duringBoxes.pop_front();
+        }
+        if (during) {
+            box = ui().nextWindow;
+            ui().nextWindow += 4;
+            ui().windows.push_back({{box, caption != nullptr ? caption : "", true, true}, nullptr, false});
+            ui().openBoxes.emplace_back(box, owner);
+            if (sim::detail::SimWindow* w = sim::detail::find(ui(), owner)) {
+                ownerWasEnabled = w->state.enabled;
+                w->state.enabled = false;
+            }
+        }
+    }
+    if (during) {
+        // The box is up: what happens now, then its own loop dispatches what was posted
+        // (a message posted to the box itself is lost, as Windows' box ignores it).
+        during(box);
+        sim::pumpMessages();
+        std::lock_guard lock(ui().mutex);
+        std::erase_if(ui().openBoxes, [&](const auto& open) { return open.first == box; });
+        std::erase_if(ui().windows, [&](const sim::detail::SimWindow& w) { return w.state.id == box; });
+        if (sim::detail::SimWindow* w = sim::detail::find(ui(), owner)) w->state.enabled = ownerWasEnabled;
+        sim::detail::resumeUserActions();
+    }
     std::lock_guard lock(ui().mutex);
     int answer = 0;
     if (!ui().answers.empty()) {
@@ -289,6 +322,8 @@ void resetUi() {
     s.timers.clear();
     s.boxes.clear();
     s.answers.clear();
+    s.duringBoxes.clear();
+    s.openBoxes.clear();
     s.clock = 0;
     s.failNextCreation = false;
     s.quitCode.reset();
@@ -308,6 +343,11 @@ void resetUi() {
 std::vector<MessageBoxShown> messageBoxes() {
     std::lock_guard lock(ui().mutex);
     return ui().boxes;
+}
+
+void whileMessageBoxOpen(std::function<void(platform::Window box)> action) {
+    std::lock_guard lock(ui().mutex);
+    ui().duringBoxes.push_back(std::move(action));
 }
 
 void answerMessageBoxes(const std::vector<int>& answers) {

@@ -5,6 +5,7 @@
 #include <zel/sim/ui.h>
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -46,6 +47,8 @@ struct UiState {
     std::vector<Timer> timers;
     std::vector<MessageBoxShown> boxes;
     std::deque<int> answers;
+    std::deque<std::function<void(Window)>> duringBoxes; // what happens while each next box is up
+    std::vector<std::pair<Window, Window>> openBoxes;    // (box, owner), innermost last
     std::map<std::string, std::uint32_t> registered;
     std::uint64_t clock = 0;
     Window nextWindow = 0x10010;
@@ -71,5 +74,8 @@ SimWindow* find(UiState& s, Window window);
 // Sends a message straight to the window's handler, then applies default processing.
 std::intptr_t send(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 void destroyWindow(Window window);
+// Puts the scripted user's deferred actions back in the queue when their dialog can take
+// them again (a message box over it has closed).
+void resumeUserActions();
 
 } // namespace zel::sim::detail

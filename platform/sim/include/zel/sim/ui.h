@@ -6,6 +6,7 @@
 #include <zel/sim/machine.h> // ZELSIM_API
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,6 +37,11 @@ ZELSIM_API std::vector<MessageBoxShown> messageBoxes();
 // Answers for the next message boxes, in order; when none is left a box is answered
 // with its first button (OK, or Yes).
 ZELSIM_API void answerMessageBoxes(const std::vector<int>& answers);
+// Something that happens while the next message box is up (a device change, a look at
+// the windows): the box is then a window of its own, the last active popup of its owner,
+// which it disables; the function runs, and the box's loop dispatches what was posted
+// meanwhile before the box is answered. One function per box, in order.
+ZELSIM_API void whileMessageBoxOpen(std::function<void(platform::Window box)> action);
 
 // Dispatches queued messages until the queue is empty or WM_QUIT comes up (which is
 // consumed). Returns the number of messages dispatched.
