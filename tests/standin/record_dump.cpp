@@ -1,0 +1,158 @@
+// Prints, for each machine file given, every record the search library returns for each
+// of the selectors the differential test covers, as canonical text. Built twice: natively
+// (the simulated machine behind the platform layer) and for Windows (the real backend
+// inside ZelSearch.dll, under Wine, with the stand-in setupapi.dll beside this program
+// answering from the same file). The two outputs must be equal.
+//
+//   zel_record_dump --list FILE   one machine file path per line
+#include "probe_format.h"
+#include "zelsearch.h"
+
+#include <zel/platform/library.h>
+
+#if defined(_WIN32)
+#include "standin_control.h"
+#include <windows.h>
+#else
+#include <zel/sim/machine.h>
+#endif
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::int32_t kSelectors[] = {0x40, 0x01, 0x04, 0x44, 0x08, 0x10};
+
+// FNV-1a over a record's bytes: any byte of any slot that differs shows.
+std::uint64_t hashOf(const void* data, std::size_t size) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (std::size_t i = 0; i < size; ++i) {
+        h ^= static_cast<const unsigned char*>(data)[i];
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+struct Counts {
+    long long devices = 0, infoSets = 0, finds = 0;
+};
+
+#if defined(_WIN32)
+ZelStandInLoadMachineFn loadMachineFn = nullptr;
+ZelStandInOpenHandlesFn openHandlesFn = nullptr;
+
+bool bindStandIn() {
+    // The stand-in is this program's setupapi.dll (loaded through WINEDLLOVERRIDES).
+    HMODULE module = LoadLibraryA("setupapi.dll");
+    if (module == nullptr) return false;
+    loadMachineFn = reinterpret_cast<ZelStandInLoadMachineFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "ZelStandIn_LoadMachine")));
+    openHandlesFn = reinterpret_cast<ZelStandInOpenHandlesFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "ZelStandIn_OpenHandles")));
+    return loadMachineFn != nullptr && openHandlesFn != nullptr;
+}
+
+bool loadMachine(const std::string& path) { return loadMachineFn(path.c_str()) != 0; }
+
+Counts openHandles() {
+    ZelStandInHandles h{};
+    openHandlesFn(&h);
+    return {h.devices, h.infoSets, h.finds};
+}
+#else
+bool bindStandIn() { return true; }
+
+bool loadMachine(const std::string& path) {
+    std::string error;
+    auto machine = zel::sim::loadMachineFile(path, error);
+    if (!machine) {
+        std::fprintf(stderr, "record dump: %s\n", error.c_str());
+        return false;
+    }
+    // The program's directory is the real one on Windows: the library is always there.
+    machine->system.libraries = zel::sim::System{}.libraries;
+    zel::sim::install(std::move(*machine));
+    return true;
+}
+
+Counts openHandles() {
+    const zel::sim::HandleCounts h = zel::sim::openHandles();
+    return {h.devices, h.infoSets, h.findHandles};
+}
+#endif
+
+bool dumpMachine(const std::string& libraryPath, const std::string& machine) {
+    std::printf("==== %s\n", machine.c_str());
+    if (!loadMachine(machine)) {
+        std::printf("not loaded\n");
+        return true;
+    }
+    // Loaded afresh for each machine, as the program loads it for each rebuild.
+    const zel::platform::Library library = zel::platform::Library::load(libraryPath.c_str());
+    if (!library) return false;
+    const auto initialization = reinterpret_cast<zel::InitializationFn>(library.symbol("Initialization"));
+    const auto getDeviceCount = reinterpret_cast<zel::GetDeviceCountFn>(library.symbol("GetDeviceCount"));
+    const auto getDeviceList = reinterpret_cast<zel::GetDeviceListFn>(library.symbol("GetDeviceList"));
+    const auto getHostList = reinterpret_cast<zel::GetHostListFn>(library.symbol("GetHostList"));
+    if (!initialization || !getDeviceCount || !getDeviceList || !getHostList) return false;
+
+    for (const std::int32_t selector : kSelectors) {
+        zel::probe::SearchResult result;
+        result.selector = static_cast<std::uint32_t>(selector);
+        const std::int32_t init = initialization(selector);
+        result.deviceCount = getDeviceCount();
+        std::printf("-- Initialization(0x%02X) = %d\n", selector, init);
+        for (int i = 0; i < zel::kSearchTableSize; ++i) {
+            zel::DeviceRecord device{};
+            const std::int32_t d = getDeviceList(i, &device);
+            zel::HostRecord host{};
+            const std::int32_t h = getHostList(i, &host);
+            std::printf("slot %2d: device %d %016llx, host %d %016llx\n", i, d,
+                        static_cast<unsigned long long>(hashOf(&device, sizeof device)), h,
+                        static_cast<unsigned long long>(hashOf(&host, sizeof host)));
+            if (device.valid == 1) result.devices.push_back(device);
+            if (host.valid == 1) result.hosts.push_back(host);
+        }
+        zel::probe::printText(stdout, result);
+    }
+    const Counts open = openHandles();
+    std::printf("open: %lld device handles, %lld info sets, %lld find handles\n", open.devices, open.infoSets,
+                open.finds);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3 || std::strcmp(argv[1], "--list") != 0) {
+        std::fprintf(stderr, "usage: zel_record_dump --list FILE\n");
+        return 2;
+    }
+    std::ifstream list(argv[2]);
+    if (!list) {
+        std::fprintf(stderr, "record dump: cannot read %s\n", argv[2]);
+        return 2;
+    }
+    if (!bindStandIn()) {
+        std::fprintf(stderr, "record dump: the stand-in setupapi.dll is not loaded (WINEDLLOVERRIDES=setupapi=n?)\n");
+        return 1;
+    }
+    char directory[1024];
+    const std::size_t length = zel::platform::programDirectory(directory, sizeof directory);
+    if (length == 0) return 1;
+    const std::string libraryPath = std::string(directory, length) + zel::kSearchLibraryName;
+    for (std::string line; std::getline(list, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        if (!dumpMachine(libraryPath, line)) {
+            std::fprintf(stderr, "record dump: cannot use %s\n", libraryPath.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
