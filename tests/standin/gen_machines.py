@@ -179,7 +179,10 @@ class Generator:
             volumes.append(volume)
         if volumes:
             node["volumes"] = volumes
-        has_disk = "disk" in node or any(i["class"] == "disk" for i in node.get("interfaces", []))
+        # A whole disk: a disk interface answering as a disk with partition 0.
+        has_disk = "disk" in node or any(
+            i["class"] == "disk" and i["number"]["deviceType"] in ("disk", 7) and i["number"]["partitionNumber"] == 0
+            for i in node.get("interfaces", []))
         if has_disk and self.chance(4):
             node["layout"] = self.layout()
         if has_disk and self.chance(8):

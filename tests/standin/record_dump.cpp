@@ -4,14 +4,23 @@
 // inside ZelSearch.dll, under Wine, with the stand-in setupapi.dll beside this program
 // answering from the same file). The two outputs must be equal.
 //
+// After the searches the program's own device calls run on the same machine: the layout
+// test of every disk found and of each physical drive number, the system-file probe of
+// every drive letter, and the removal of the first device found that has a letter (as
+// the device menu removes it), with a search after it.
+//
 //   zel_record_dump --list FILE   one machine file path per line
+#include "disk_guard.h"
 #include "probe_format.h"
+#include "removal_engine.h"
 #include "zelsearch.h"
 
 #include <zel/platform/library.h>
 
 #if defined(_WIN32)
 #include "standin_control.h"
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #else
 #include <zel/sim/machine.h>
@@ -120,6 +129,49 @@ bool dumpMachine(const std::string& libraryPath, const std::string& machine) {
         }
         zel::probe::printText(stdout, result);
     }
+    // The layout test and the system-file probe, through the backend under test.
+    std::string layouts;
+    for (int n = 0; n < 32; ++n) {
+        const std::string path = "\\\\.\\PhysicalDrive" + std::to_string(n);
+        layouts += std::to_string(zel::app::IsBasicDiskLayout(path.c_str()));
+    }
+    std::string systemFiles;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) systemFiles += std::to_string(zel::app::HasSystemFiles(letter));
+    std::printf("layout of PhysicalDrive0-31: %s\nsystem files A-Z: %s\n", layouts.c_str(), systemFiles.c_str());
+
+    // The removal of the first device with a letter, then the search once more.
+    initialization(0x01);
+    for (int i = 0; i < zel::kSearchTableSize; ++i) {
+        zel::DeviceRecord device{};
+        getDeviceList(i, &device);
+        if (device.valid != 1) continue;
+        char path[sizeof device.devicePath + 1] = {};
+        std::memcpy(path, device.devicePath, sizeof device.devicePath);
+        std::printf("layout of device %d: %d\n", i, zel::app::IsBasicDiskLayout(path));
+    }
+    for (int i = 0; i < zel::kSearchTableSize; ++i) {
+        zel::DeviceRecord device{};
+        getDeviceList(i, &device);
+        if (device.valid != 1 || device.driveLetters[0] == '\0') continue;
+        char hardwareId[sizeof device.hardwareId + 1] = {};
+        std::memcpy(hardwareId, device.hardwareId, sizeof device.hardwareId);
+        char pdoName[sizeof device.pdoName + 1] = {};
+        std::memcpy(pdoName, device.pdoName, sizeof device.pdoName);
+        const int removed = zel::app::RemoveDeviceNode(2, hardwareId, device.driveLetters[0], pdoName);
+        std::printf("removal of device %d (%c:): %d\n", i, device.driveLetters[0], removed);
+        zel::probe::SearchResult after;
+        after.selector = 0x01;
+        initialization(0x01);
+        after.deviceCount = getDeviceCount();
+        for (int j = 0; j < zel::kSearchTableSize; ++j) {
+            zel::DeviceRecord d{};
+            getDeviceList(j, &d);
+            if (d.valid == 1) after.devices.push_back(d);
+        }
+        zel::probe::printText(stdout, after);
+        break;
+    }
+
     const Counts open = openHandles();
     std::printf("open: %lld device handles, %lld info sets, %lld find handles\n", open.devices, open.infoSets,
                 open.finds);
@@ -138,6 +190,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "record dump: cannot read %s\n", argv[2]);
         return 2;
     }
+#if defined(_WIN32)
+    // The records' bytes exactly as they are: no line-end translation.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     if (!bindStandIn()) {
         std::fprintf(stderr, "record dump: the stand-in setupapi.dll is not loaded (WINEDLLOVERRIDES=setupapi=n?)\n");
         return 1;
