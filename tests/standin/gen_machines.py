@@ -3,7 +3,8 @@
 every run: random device trees whose hardware IDs come from the adapters each selector
 looks for and from noise, properties of any length with or without terminators,
 unreadable properties, disks and CD-ROM drives with clashing numbers, several interfaces
-on one node, volumes of every drive type, loose volumes and stray device objects.
+on one node, volumes of every drive type, loose volumes and stray device objects, disks
+that refuse their removal or leave their volumes behind.
 
 usage: gen_machines.py DIR COUNT
 """
@@ -187,6 +188,12 @@ class Generator:
             node["layout"] = self.layout()
         if has_disk and self.chance(8):
             node["opensForRead"] = False
+        # How it takes its removal: refused (always, or the first few attempts), or its
+        # volumes staying behind.
+        if self.chance(5):
+            node["refusesRemoval"] = True if self.chance(2) else self.r.randrange(1, 4)
+        if self.chance(6):
+            node["removalLeavesVolumes"] = True
 
     def machine(self):
         root = {"children": []}
