@@ -60,7 +60,9 @@ Outcome removeIfMatching(const DeviceInfoSet& set, DeviceInfoData& node, const c
         const Read named = readProperty(set, node, platform::kSpdrpPhysicalDeviceObjectName, name);
         if (named == Read::failed) return Outcome::kept;
         if (named != Read::ok || std::strcmp(name.data(), pdoName) != 0) return Outcome::other;
-        if (platform::setupRemoveDevice(set, node)) return Outcome::removed;
+        // A removal Windows left to the next restart did not happen: try again, as after
+        // a refusal.
+        if (platform::setupRemoveDevice(set, node) == platform::RemoveResult::removed) return Outcome::removed;
     }
     return Outcome::kept;
 }

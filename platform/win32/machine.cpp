@@ -200,12 +200,32 @@ bool setupGetDeviceRegistryProperty(const DeviceInfoSet& set, const DeviceInfoDa
     return ok != FALSE;
 }
 
-bool setupRemoveDevice(const DeviceInfoSet& set, DeviceInfoData& data) {
-    if (!set) return false;
+namespace {
+
+constexpr DWORD kRestartFlags = DI_NEEDREBOOT | DI_NEEDRESTART;
+
+// The restart flags of the element's install parameters (with no element, of the set's).
+// Unreadable parameters ask for nothing: the removal call's own answer then stands.
+DWORD restartFlags(HDEVINFO set, SP_DEVINFO_DATA* element) {
+    SP_DEVINSTALL_PARAMS_A params{};
+    params.cbSize = sizeof params;
+    if (!SetupDiGetDeviceInstallParamsA(set, element, &params)) return 0;
+    return params.Flags & kRestartFlags;
+}
+
+} // namespace
+
+RemoveResult setupRemoveDevice(const DeviceInfoSet& set, DeviceInfoData& data) {
+    if (!set) return RemoveResult::failed;
     SP_DEVINFO_DATA record = infoRecord(data);
+    // The set's flags outlive one removal: only those this removal raises count.
+    const DWORD setBefore = restartFlags(nativeSet(set), nullptr);
     const BOOL ok = SetupDiRemoveDevice(nativeSet(set), &record);
     std::memcpy(data.opaque, &record, sizeof record);
-    return ok != FALSE;
+    if (!ok) return RemoveResult::failed;
+    // A vetoed removal still answers TRUE; the veto shows in the parameters.
+    const DWORD raised = restartFlags(nativeSet(set), &record) | (restartFlags(nativeSet(set), nullptr) & ~setBefore);
+    return raised != 0 ? RemoveResult::restartNeeded : RemoveResult::removed;
 }
 
 // ---- Device I/O and logical drives -----------------------------------------------

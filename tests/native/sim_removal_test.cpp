@@ -33,10 +33,10 @@ std::optional<DeviceInfoData> element(const DeviceInfoSet& set, const std::strin
     return std::nullopt;
 }
 
-bool removeNode(const std::string& id) {
+RemoveResult removeNode(const std::string& id) {
     const DeviceInfoSet set = DeviceInfoSet::presentDevices();
     std::optional<DeviceInfoData> data = element(set, id);
-    return data && setupRemoveDevice(set, *data);
+    return data ? setupRemoveDevice(set, *data) : RemoveResult::failed;
 }
 
 bool opens(const char* path) { return static_cast<bool>(DeviceHandle::openForQuery(path)); }
@@ -90,7 +90,7 @@ TEST(SimRemoval, RemovingANodeTakesItsSubtreeAndWhatItOwns) {
     const DevInst disk1 = static_cast<DevInst>(sim::findNode(sim::current(), "SCSI\\DISK1") + 1);
     const DevInst board = static_cast<DevInst>(sim::findNode(sim::current(), "IDE\\BOARD") + 1);
 
-    ASSERT_TRUE(removeNode("PCI\\HBA"));
+    ASSERT_EQ(removeNode("PCI\\HBA"), RemoveResult::removed);
     EXPECT_EQ(walkPreOrder(), (std::vector<std::string>{"HTREE\\ROOT\\0", "IDE\\BOARD"}));
     EXPECT_FALSE(sim::nodePresent("pci\\hba"));
     EXPECT_FALSE(sim::nodePresent("SCSI\\DISK2"));
@@ -117,8 +117,8 @@ TEST(SimRemoval, RemovingANodeTakesItsSubtreeAndWhatItOwns) {
     EXPECT_TRUE(opens("\\\\.\\C:"));
     EXPECT_EQ(getLogicalDrives(), 1u << ('C' - 'A'));
 
-    EXPECT_FALSE(removeNode("SCSI\\DISK1")) << "no longer listed";
-    EXPECT_FALSE(removeNode("HTREE\\ROOT\\0")) << "the root stays";
+    EXPECT_EQ(removeNode("SCSI\\DISK1"), RemoveResult::failed) << "no longer listed";
+    EXPECT_EQ(removeNode("HTREE\\ROOT\\0"), RemoveResult::failed) << "the root stays";
     EXPECT_EQ(sim::calls(sim::Op::setupRemoveDevice), 2u);
     EXPECT_EQ(sim::openHandles().total(), before.total() + 1) << "only the interface set is open";
 }
@@ -128,7 +128,7 @@ TEST(SimRemoval, ASetKeepsTheElementsOfRemovedNodes) {
     const DeviceInfoSet set = DeviceInfoSet::presentDevices();
     DeviceInfoData hba = element(set, "PCI\\HBA").value();
     DeviceInfoData disk1 = element(set, "SCSI\\DISK1").value();
-    ASSERT_TRUE(setupRemoveDevice(set, hba));
+    ASSERT_EQ(setupRemoveDevice(set, hba), RemoveResult::removed);
     EXPECT_EQ(element(set, "SCSI\\DISK1").has_value(), false) << "its handle no longer reads an ID";
     std::uint32_t required = 0;
     std::int32_t error = 0;
@@ -137,7 +137,7 @@ TEST(SimRemoval, ASetKeepsTheElementsOfRemovedNodes) {
     EXPECT_EQ(error, kErrorInsufficientBuffer);
     EXPECT_FALSE(setupGetDeviceRegistryProperty(set, disk1, kSpdrpPhysicalDeviceObjectName, nullptr, 0, required, error));
     EXPECT_EQ(error, kErrorInvalidData);
-    EXPECT_FALSE(setupRemoveDevice(set, disk1));
+    EXPECT_EQ(setupRemoveDevice(set, disk1), RemoveResult::failed);
 }
 
 TEST(SimRemoval, RefusalsLeftVolumesAndFaults) {
@@ -147,25 +147,26 @@ TEST(SimRemoval, RefusalsLeftVolumesAndFaults) {
     b.node(sim::findNode(b.machine(), "IDE\\BOARD")).leavesVolumesOnRemoval();
     sim::ScopedMachine scope(b.build());
 
-    EXPECT_FALSE(removeNode("SCSI\\DISK1"));
-    EXPECT_FALSE(removeNode("SCSI\\DISK1"));
+    // A refusal is reported as Windows reports a veto: left to the next restart.
+    EXPECT_EQ(removeNode("SCSI\\DISK1"), RemoveResult::restartNeeded);
+    EXPECT_EQ(removeNode("SCSI\\DISK1"), RemoveResult::restartNeeded);
     EXPECT_TRUE(opens("\\\\.\\E:")) << "a refused removal changes nothing";
-    EXPECT_TRUE(removeNode("SCSI\\DISK1")) << "the third attempt goes through";
+    EXPECT_EQ(removeNode("SCSI\\DISK1"), RemoveResult::removed) << "the third attempt goes through";
     EXPECT_FALSE(opens("\\\\.\\E:"));
 
-    for (int i = 0; i < 5; ++i) EXPECT_FALSE(removeNode("SCSI\\DISK2"));
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(removeNode("SCSI\\DISK2"), RemoveResult::restartNeeded);
     EXPECT_TRUE(sim::nodePresent("SCSI\\DISK2"));
 
     // The board's disk goes, its volume stays.
-    ASSERT_TRUE(removeNode("IDE\\BOARD"));
+    ASSERT_EQ(removeNode("IDE\\BOARD"), RemoveResult::removed);
     EXPECT_FALSE(opens("\\\\.\\PhysicalDrive0"));
     EXPECT_TRUE(opens("\\\\.\\C:"));
     EXPECT_EQ(getDriveType("C:"), kDriveFixed);
 
     // A fault refuses a node by its instance ID.
     sim::addFault({sim::Op::setupRemoveDevice, "hba", 0, 1});
-    EXPECT_FALSE(removeNode("PCI\\HBA"));
-    EXPECT_TRUE(removeNode("PCI\\HBA"));
+    EXPECT_EQ(removeNode("PCI\\HBA"), RemoveResult::failed);
+    EXPECT_EQ(removeNode("PCI\\HBA"), RemoveResult::removed);
     EXPECT_FALSE(sim::nodePresent("SCSI\\DISK2")) << "a refusing child goes with its parent";
 
     sim::addFault({sim::Op::setupGetClassDevs, "all", 0, 1});

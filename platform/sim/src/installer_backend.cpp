@@ -99,22 +99,23 @@ bool setupGetDeviceRegistryProperty(const DeviceInfoSet& set, const DeviceInfoDa
     });
 }
 
-bool setupRemoveDevice(const DeviceInfoSet& set, DeviceInfoData& data) {
-    return guarded(false, [&] {
+RemoveResult setupRemoveDevice(const DeviceInfoSet& set, DeviceInfoData& data) {
+    return guarded(RemoveResult::failed, [&] {
         Call call(Op::setupRemoveDevice);
         Machine& m = call.machine();
         const int n = nodeOf(m, set, data);
-        if (call.fails(subjectOf(m, n))) return false;
+        if (call.fails(subjectOf(m, n))) return RemoveResult::failed;
         // The root cannot go, nor can a node already gone.
-        if (n <= 0 || !m.nodes[n].present) return false;
+        if (n <= 0 || !m.nodes[n].present) return RemoveResult::failed;
+        // A refusal is a veto, which Windows reports as a removal left to the next restart.
         std::uint32_t& refusals = m.nodes[n].refusesRemoval;
         if (refusals > 0) {
             if (refusals != sim::kRefuseAlways) --refusals;
-            return false;
+            return RemoveResult::restartNeeded;
         }
         sim::detail::removeSubtree(m, n);
         sim::detail::treeChanged(call.state());
-        return true;
+        return RemoveResult::removed;
     });
 }
 

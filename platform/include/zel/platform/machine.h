@@ -312,7 +312,13 @@ ZEL_MACHINE_API bool setupGetDeviceRegistryProperty(const DeviceInfoSet& set, co
                                                     std::uint32_t property, void* buffer, std::uint32_t size,
                                                     std::uint32_t& required, std::int32_t& lastError);
 
-// SetupDiRemoveDevice(set, &data): removes the device node (and the nodes beneath it).
-ZEL_MACHINE_API bool setupRemoveDevice(const DeviceInfoSet& set, DeviceInfoData& data);
+// What SetupDiRemoveDevice achieved. Windows answers TRUE for a removal that a driver or
+// program vetoed, and only its install parameters (DI_NEEDREBOOT, DI_NEEDRESTART) tell
+// that the device stays until the next restart.
+enum class RemoveResult { removed, restartNeeded, failed };
+
+// SetupDiRemoveDevice(set, &data), then SetupDiGetDeviceInstallParamsA of the element and
+// of the set: removes the device node (and the nodes beneath it), or says why not.
+ZEL_MACHINE_API RemoveResult setupRemoveDevice(const DeviceInfoSet& set, DeviceInfoData& data);
 
 } // namespace zel::platform
