@@ -241,19 +241,20 @@ BOOL WINAPI SetupDiRemoveDevice(HDEVINFO set, PSP_DEVINFO_DATA data) {
     if (s == nullptr) return FALSE;
     platform::DeviceInfoData* record = simElement(*s, static_cast<std::uint32_t>(index));
     if (record == nullptr) return fail(kErrorGenFailure);
-    // Whether the node will refuse, read before the attempt uses the refusal up.
+    switch (platform::setupRemoveDevice(s->set, *record)) {
+    case platform::RemoveResult::removed: return TRUE;
+    case platform::RemoveResult::failed: break;
+    case platform::RemoveResult::restartNeeded:
+        // A node that cannot be stopped now goes at the next start: Windows says so with a
+        // successful call and the restart flag in the install parameters of the element,
+        // which the set's show too.
+        s->elementFlags[static_cast<std::uint32_t>(index)] |= standin::kDiNeedReboot;
+        s->flags |= standin::kDiNeedReboot;
+        return TRUE;
+    }
     const sim::Machine& m = sim::current();
     const std::size_t node = data->DevInst - 1;
-    const bool present = node < m.nodes.size() && m.nodes[node].present;
-    const bool refuses = present && m.nodes[node].refusesRemoval > 0;
-    if (platform::setupRemoveDevice(s->set, *record)) return TRUE;
-    if (!present) return fail(ERROR_NO_SUCH_DEVINST);
-    if (!refuses) return fail(kErrorGenFailure);
-    // A node that cannot be stopped now is removed at the next start: Windows says so
-    // with a successful call and the restart flag in the install parameters.
-    s->elementFlags[static_cast<std::uint32_t>(index)] |= standin::kDiNeedReboot;
-    s->flags |= standin::kDiNeedReboot;
-    return TRUE;
+    return fail(node < m.nodes.size() && m.nodes[node].present ? kErrorGenFailure : ERROR_NO_SUCH_DEVINST);
 }
 
 BOOL WINAPI SetupDiGetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA data, PSP_DEVINSTALL_PARAMS_A params) {
@@ -271,6 +272,24 @@ BOOL WINAPI SetupDiGetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA data, 
     }
     std::memset(reinterpret_cast<char*>(params) + sizeof params->cbSize, 0, sizeof *params - sizeof params->cbSize);
     params->Flags = flags;
+    return TRUE;
+}
+
+BOOL WINAPI SetupDiSetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA data, PSP_DEVINSTALL_PARAMS_A params) {
+    std::lock_guard guard(standin::lock());
+    SimSet* s = setOf(set);
+    if (s == nullptr) return fail(ERROR_INVALID_HANDLE);
+    if (params == nullptr) return fail(ERROR_INVALID_PARAMETER);
+    if (params->cbSize != sizeof(SP_DEVINSTALL_PARAMS_A)) return fail(ERROR_INVALID_USER_BUFFER);
+    // Only the restart flags are modelled; the rest of the record is not kept.
+    const DWORD flags = params->Flags & (standin::kDiNeedReboot | standin::kDiNeedRestart);
+    if (data == nullptr) {
+        s->flags = flags;
+        return TRUE;
+    }
+    long index = -1;
+    if (elementCall(set, data, index) == nullptr) return FALSE;
+    s->elementFlags[static_cast<std::uint32_t>(index)] = flags;
     return TRUE;
 }
 
