@@ -15,7 +15,7 @@ fi
 
 rm -rf "$work"
 mkdir -p "$work/machines/repository"
-cp "$source"/tools/machines/*.json "$work/machines/repository/"
+cp "$source"/tools/machines/*.json "$source"/tests/standin/machines/*.json "$work/machines/repository/"
 /usr/bin/python3 "$source/tests/standin/gen_machines.py" "$work/machines/generated" "$count"
 cd "$work"
 # Relative paths, read alike by both programs (Wine maps the working directory).
