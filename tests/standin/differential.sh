@@ -20,6 +20,17 @@ cp "$source"/tools/machines/*.json "$source"/tests/standin/machines/*.json "$wor
 cd "$work"
 # Relative paths, read alike by both programs (Wine maps the working directory).
 find machines -name '*.json' | LC_ALL=C sort >machines.list
+# Every third generated machine once more with one device call failing: the k-th call of
+# an operation, once, twice or from then on. The backend's failure paths meet the
+# stand-in's failure answers, which must round-trip to what the native backend gives.
+ops=(CM_Locate_DevNodeA CM_Get_Child CM_Get_Sibling CM_Get_Parent CM_Get_DevNode_Registry_PropertyA
+  CM_Get_Device_IDA SetupDiGetClassDevsA SetupDiEnumDeviceInterfaces SetupDiEnumDeviceInfo
+  SetupDiGetDeviceInterfaceDetailA CreateFileA DeviceIoControl GetLogicalDrives GetDriveTypeA
+  "CreateFileA(GENERIC_READ)" FindFirstFileA SetupDiGetDeviceRegistryPropertyA SetupDiRemoveDevice)
+for ((k = 0; k < count; k += 3)); do
+  printf 'machines/generated/generated-%03d.json %s %d %d\n' "$k" "${ops[$((k / 3 % ${#ops[@]}))]}" \
+    $((k * 37 % 61)) $((k % 3)) >>machines.list
+done
 
 "$native_dump" --list machines.list >native.txt
 "$wine" "$windows_dump" --list machines.list >windows.txt
@@ -27,7 +38,7 @@ find machines -name '*.json' | LC_ALL=C sort >machines.list
 machines=$(wc -l <machines.list)
 loaded=$(grep -c '^-- Initialization(0x40)' native.txt || true)
 devices=$(grep -c '^Device ' native.txt || true)
-echo "$machines machine files ($loaded loaded), $devices device records over all selectors"
+echo "$machines machines ($loaded loaded; the generated ones partly twice, with a failing call), $devices device records over all selectors"
 if ! cmp -s native.txt windows.txt; then
   echo "the records differ (native < >  windows), first differences:"
   diff native.txt windows.txt | head -n 60 || true

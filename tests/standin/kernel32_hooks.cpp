@@ -54,13 +54,11 @@ bool devicePath(const char* path) {
     return !startsWith(lower, "pipe\\") && !startsWith(lower, "mailslot\\");
 }
 
-// Whether "X:..." lies on a drive letter of the simulated machine.
-bool simulatedDrive(const char* path) {
-    if (path == nullptr || path[0] == '\0' || path[1] != ':') return false;
-    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
-    for (const sim::Volume& v : sim::current().volumes)
-        if (std::toupper(static_cast<unsigned char>(v.letter)) == letter) return true;
-    return false;
+// "X:\\name": a file in a drive's root, which the simulated machine answers for every
+// letter (the letters are the machine's). Deeper paths and wildcards stay Windows'.
+bool rootFile(const char* path) {
+    if (path == nullptr || path[0] == '\0' || path[1] != ':' || path[2] != '\\' || path[3] == '\0') return false;
+    return std::isalpha(static_cast<unsigned char>(path[0])) && std::strpbrk(path + 3, "\\/*?") == nullptr;
 }
 
 HANDLE WINAPI hookCreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
@@ -129,7 +127,7 @@ UINT WINAPI hookGetDriveTypeA(LPCSTR root) {
 }
 
 HANDLE WINAPI hookFindFirstFileA(LPCSTR path, LPWIN32_FIND_DATAA data) {
-    if (!simulatedDrive(path)) return FindFirstFileA(path, data);
+    if (!rootFile(path)) return FindFirstFileA(path, data);
     std::lock_guard guard(standin::lock());
     if (data == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -280,6 +278,17 @@ int WINAPI ZelStandIn_LoadMachine(const char* path) {
     }
     sim::install(std::move(*machine));
     return TRUE;
+}
+
+int WINAPI ZelStandIn_AddFault(const char* op, const char* subject, unsigned skip, unsigned times) {
+    std::lock_guard guard(standin::lock());
+    for (int i = 0; i < static_cast<int>(sim::Op::count_); ++i) {
+        const auto candidate = static_cast<sim::Op>(i);
+        if (op == nullptr || std::strcmp(sim::opName(candidate), op) != 0) continue;
+        sim::addFault(sim::Fault{candidate, subject != nullptr ? subject : "", skip, times});
+        return TRUE;
+    }
+    return FALSE;
 }
 
 void WINAPI ZelStandIn_OpenHandles(ZelStandInHandles* counts) {

@@ -9,7 +9,9 @@
 // every drive letter, and the removal of the first device found that has a letter (as
 // the device menu removes it), with a search after it.
 //
-//   zel_record_dump --list FILE   one machine file path per line
+//   zel_record_dump --list FILE   one machine file path per line, optionally followed by
+//                                 a fault rule: OP SKIP TIMES (OP as zel::sim::opName
+//                                 names it: "CM_Get_Child"), in force from the machine's load
 #include "disk_guard.h"
 #include "probe_format.h"
 #include "removal_engine.h"
@@ -30,6 +32,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -54,6 +57,7 @@ struct Counts {
 #if defined(_WIN32)
 ZelStandInLoadMachineFn loadMachineFn = nullptr;
 ZelStandInOpenHandlesFn openHandlesFn = nullptr;
+ZelStandInAddFaultFn addFaultFn = nullptr;
 
 bool bindStandIn() {
     // The stand-in is this program's setupapi.dll (loaded through WINEDLLOVERRIDES).
@@ -63,10 +67,16 @@ bool bindStandIn() {
         reinterpret_cast<void*>(GetProcAddress(module, "ZelStandIn_LoadMachine")));
     openHandlesFn = reinterpret_cast<ZelStandInOpenHandlesFn>(
         reinterpret_cast<void*>(GetProcAddress(module, "ZelStandIn_OpenHandles")));
-    return loadMachineFn != nullptr && openHandlesFn != nullptr;
+    addFaultFn = reinterpret_cast<ZelStandInAddFaultFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "ZelStandIn_AddFault")));
+    return loadMachineFn != nullptr && openHandlesFn != nullptr && addFaultFn != nullptr;
 }
 
 bool loadMachine(const std::string& path) { return loadMachineFn(path.c_str()) != 0; }
+
+bool addFault(const std::string& op, unsigned skip, unsigned times) {
+    return addFaultFn(op.c_str(), "", skip, times) != 0;
+}
 
 Counts openHandles() {
     ZelStandInHandles h{};
@@ -89,17 +99,35 @@ bool loadMachine(const std::string& path) {
     return true;
 }
 
+bool addFault(const std::string& op, unsigned skip, unsigned times) {
+    for (int i = 0; i < static_cast<int>(zel::sim::Op::count_); ++i) {
+        const auto candidate = static_cast<zel::sim::Op>(i);
+        if (op != zel::sim::opName(candidate)) continue;
+        zel::sim::addFault(zel::sim::Fault{candidate, "", skip, times});
+        return true;
+    }
+    return false;
+}
+
 Counts openHandles() {
     const zel::sim::HandleCounts h = zel::sim::openHandles();
     return {h.devices, h.infoSets, h.findHandles};
 }
 #endif
 
-bool dumpMachine(const std::string& libraryPath, const std::string& machine) {
-    std::printf("==== %s\n", machine.c_str());
+bool dumpMachine(const std::string& libraryPath, const std::string& line) {
+    std::printf("==== %s\n", line.c_str());
+    std::istringstream fields(line);
+    std::string machine, op;
+    unsigned skip = 0, times = 0;
+    fields >> machine >> op >> skip >> times;
     if (!loadMachine(machine)) {
         std::printf("not loaded\n");
         return true;
+    }
+    if (!op.empty() && !addFault(op, skip, times)) {
+        std::fprintf(stderr, "record dump: no operation is named %s\n", op.c_str());
+        return false;
     }
     // Loaded afresh for each machine, as the program loads it for each rebuild.
     const zel::platform::Library library = zel::platform::Library::load(libraryPath.c_str());

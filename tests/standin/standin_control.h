@@ -14,5 +14,8 @@ struct ZelStandInHandles {
 // ZelStandIn_LoadMachine(path): installs the machine file (ZELSIM_MACHINE's format) for
 // every later call; TRUE on success, else FALSE with the reason on stderr.
 using ZelStandInLoadMachineFn = int(__stdcall*)(const char* path);
+// ZelStandIn_AddFault(op, subject, skip, times): zel::sim::addFault with the operation
+// named as zel::sim::opName names it; FALSE for an unknown name.
+using ZelStandInAddFaultFn = int(__stdcall*)(const char* op, const char* subject, unsigned skip, unsigned times);
 // ZelStandIn_OpenHandles(&counts).
 using ZelStandInOpenHandlesFn = void(__stdcall*)(ZelStandInHandles* counts);
