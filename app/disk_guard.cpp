@@ -58,6 +58,7 @@ int judgeExtended(const std::vector<unsigned char>& layout) {
 } // namespace
 
 int IsBasicDiskLayout(const char* devicePath) {
+    const QuietDriveProbes quiet;
     const DeviceHandle disk = openForRead(devicePath);
     if (!disk) return 0;
     std::vector<unsigned char> layout;
@@ -68,6 +69,7 @@ int IsBasicDiskLayout(const char* devicePath) {
 
 int HasSystemFiles(char driveLetter) {
     static constexpr const char* kSystemFiles[] = {"c:\\boot.ini", "c:\\msdos.sys", "c:\\io.sys", "c:\\pagefile.sys"};
+    const QuietDriveProbes quiet; // a card reader without media answers "not found"
     for (const char* file : kSystemFiles) {
         char path[32];
         std::strcpy(path, file);

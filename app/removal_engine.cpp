@@ -43,9 +43,9 @@ Read readProperty(const DeviceInfoSet& set, const DeviceInfoData& node, std::uin
 }
 
 enum class Outcome {
-    other,   // not the device, or its hardware ID cannot be read
+    other,   // not the device
     removed, // the device, and the platform removed it
-    kept,    // may be the device, and it is still there: refused, or its name unreadable
+    kept,    // may be the device, and it is still there: refused, or an identifier unreadable
 };
 
 // What became of one node. A refused removal is tried again, with the properties read
@@ -54,8 +54,11 @@ Outcome removeIfMatching(const DeviceInfoSet& set, DeviceInfoData& node, const c
     std::vector<char> ids;
     std::vector<char> name;
     for (int attempt = 0; attempt < kRemovalAttempts; ++attempt) {
-        // Only the first, most specific string of the hardware-ID list takes part.
-        if (readProperty(set, node, platform::kSpdrpHardwareId, ids) != Read::ok) return Outcome::other;
+        // Only the first, most specific string of the hardware-ID list takes part. A node
+        // without one is not the device; one whose list cannot be read may be.
+        const Read identified = readProperty(set, node, platform::kSpdrpHardwareId, ids);
+        if (identified == Read::failed) return Outcome::kept;
+        if (identified != Read::ok) return Outcome::other;
         if (std::strcmp(ids.data(), hardwareId) != 0) return Outcome::other;
         const Read named = readProperty(set, node, platform::kSpdrpPhysicalDeviceObjectName, name);
         if (named == Read::failed) return Outcome::kept;
@@ -105,6 +108,7 @@ int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* 
         // or have been found nowhere in a complete walk.
         char path[8];
         std::snprintf(path, sizeof path, "\\\\.\\%c:", letter);
+        const platform::QuietDriveProbes quiet;
         if (platform::DeviceHandle::openForQuery(path)) return -1;
         return removed || !maybeLeft ? 1 : -1;
     }

@@ -3,6 +3,8 @@
 #include "search_context.h"
 #include "zelsearch.h"
 
+#include <zel/platform/machine.h>
+
 #include <cstdint>
 
 namespace {
@@ -10,6 +12,7 @@ zel::search::SearchContext context; // zero at load, lives as long as the librar
 }
 
 ZELSEARCH_EXPORT std::int32_t Initialization(std::int32_t selector) {
+    const zel::platform::QuietDriveProbes quiet; // an empty drive fails its probes silently
     try {
         context.initialize(selector);
     } catch (...) {
@@ -23,6 +26,7 @@ ZELSEARCH_EXPORT std::int32_t GetDeviceCount() {
 }
 
 ZELSEARCH_EXPORT std::int32_t GetDeviceList(std::int32_t index, zel::DeviceRecord* record) {
+    const zel::platform::QuietDriveProbes quiet; // the drive letters are looked up here
     context.readDevice(index, record);
     return 1;
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 namespace zel::platform {
 namespace {
 
@@ -27,7 +29,25 @@ private:
 // text was written then, which callers see as a failure.
 std::uint32_t written(UINT result, std::uint32_t size) { return result < size ? result : 0; }
 
+// The scopes open in this module, and the mode to restore when the last one ends. Nested
+// and concurrent scopes share one setting, so none can undo another's.
+std::mutex quietMutex;
+int quietScopes = 0;
+UINT modeBeforeQuiet = 0;
+
 } // namespace
+
+QuietDriveProbes::QuietDriveProbes() {
+    const std::lock_guard lock(quietMutex);
+    if (quietScopes++ > 0) return;
+    modeBeforeQuiet = SetErrorMode(SEM_FAILCRITICALERRORS);
+    SetErrorMode(modeBeforeQuiet | SEM_FAILCRITICALERRORS);
+}
+
+QuietDriveProbes::~QuietDriveProbes() {
+    const std::lock_guard lock(quietMutex);
+    if (--quietScopes == 0) SetErrorMode(modeBeforeQuiet);
+}
 
 DeviceHandle openForRead(const char* path) {
     if (path == nullptr) return {};

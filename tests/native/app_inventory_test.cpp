@@ -67,6 +67,10 @@ TEST_F(Inventory, DefaultMachineOffersTheCardsDevicesButNeverTheSystemDisk) {
     std::vector<std::string> letters;
     for (int i = 0; i < app_->inventory().count(); ++i) letters.emplace_back(entry(i).driveLetters);
     EXPECT_EQ(letters, (std::vector<std::string>{"E", "FG", "D", "H"}));
+    // No probe of a drive (the DVD drive's letter, the layouts, the system files) may raise
+    // Windows' "No Disk" box, and the error mode is the program's own again afterwards.
+    EXPECT_EQ(sim::loudDriveProbes(), 0u);
+    EXPECT_FALSE(sim::driveProbesQuiet());
 }
 
 TEST_F(Inventory, NamesThatDoNotBeginWithACapitalAreShownAsUnknown) {

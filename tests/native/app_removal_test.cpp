@@ -48,6 +48,7 @@ TEST_F(Removal, OnlyTheDiskWhoseObjectNameMatchesGoes) {
     EXPECT_EQ(remove(kKindDevice, kModel, 'E', "\\Device\\Ide\\IdeDeviceP0T0L0-3"), 1);
     EXPECT_FALSE(sim::nodePresent("DISK1"));
     EXPECT_FALSE(sim::nodePresent("STORAGE\\VOLUME1")) << "its subtree goes with it";
+    EXPECT_EQ(sim::loudDriveProbes(), 0u) << "the volume check raises no \"No Disk\" box";
     EXPECT_TRUE(sim::nodePresent("DISK2"));
     EXPECT_TRUE(platform::DeviceHandle::openForQuery("\\\\.\\F:"));
     EXPECT_EQ(sim::calls(sim::Op::setupRemoveDevice), 1u);
@@ -151,6 +152,13 @@ TEST_F(Removal, PropertyReadFailuresAreAskedAgainWithinBounds) {
     EXPECT_TRUE(sim::nodePresent("DISK1"));
     EXPECT_EQ(sim::calls(sim::Op::setupRemoveDevice), 0u);
     EXPECT_LT(sim::calls(sim::Op::setupGetDeviceProperty), 40u);
+
+    // A hardware ID that cannot be read may be the device's: without a letter to check,
+    // that is no success either.
+    sim::clearFaults();
+    sim::addFault({sim::Op::setupGetDeviceProperty, "DISK1|1", 0, 0});
+    EXPECT_EQ(remove(kKindDevice, kModel, '\0', "\\Device\\Ide\\IdeDeviceP0T0L0-3"), -1);
+    EXPECT_TRUE(sim::nodePresent("DISK1"));
 }
 
 TEST_F(Removal, WithoutTheSetNothingIsWaitedFor) {

@@ -84,6 +84,7 @@ void resetCalls() noexcept {
     s.calls.fill(0);
     s.libraryLoads.clear();
     s.slept = 0;
+    s.loudProbes = 0;
 }
 
 std::vector<std::string> libraryLoads() noexcept {
@@ -98,6 +99,18 @@ std::uint64_t sleptMilliseconds() noexcept {
     detail::State& s = detail::state();
     std::lock_guard lock(s.mutex);
     return s.slept;
+}
+
+std::uint64_t loudDriveProbes() noexcept {
+    detail::State& s = detail::state();
+    std::lock_guard lock(s.mutex);
+    return s.loudProbes;
+}
+
+bool driveProbesQuiet() noexcept {
+    detail::State& s = detail::state();
+    std::lock_guard lock(s.mutex);
+    return s.quietScopes > 0;
 }
 
 bool nodePresent(std::string_view instanceId) noexcept {

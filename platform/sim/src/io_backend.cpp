@@ -89,3 +89,19 @@ std::uint32_t getDriveType(const char* root) {
 }
 
 } // namespace zel::platform
+
+namespace zel::platform {
+
+QuietDriveProbes::QuietDriveProbes() {
+    sim::detail::State& s = sim::detail::state();
+    std::lock_guard lock(s.mutex);
+    ++s.quietScopes;
+}
+
+QuietDriveProbes::~QuietDriveProbes() {
+    sim::detail::State& s = sim::detail::state();
+    std::lock_guard lock(s.mutex);
+    --s.quietScopes;
+}
+
+} // namespace zel::platform

@@ -12,6 +12,17 @@
 namespace zel::sim {
 namespace detail {
 
+namespace {
+
+// The calls that touch a drive and could raise Windows' "No Disk" box for one without
+// media, unless critical-error boxes are off.
+bool isDriveProbe(Op op) {
+    return op == Op::createFile || op == Op::createFileForRead || op == Op::deviceIoControl ||
+           op == Op::getDriveType || op == Op::findFirstFile;
+}
+
+} // namespace
+
 State& state() {
     static State* const instance = new State;
     return *instance;
@@ -36,6 +47,7 @@ Machine& machineLocked(State& s) {
 
 Call::Call(Op op) : state_(detail::state()), lock_(state_.mutex), op_(op) {
     ++state_.calls[static_cast<std::size_t>(op)];
+    if (state_.quietScopes == 0 && isDriveProbe(op)) ++state_.loudProbes;
     // A walk of the tree or an interface set starts here: the machine takes the outside
     // changes made since the last one first.
     if (op == Op::cmLocateRoot || op == Op::setupGetClassDevs) guardedVoid([&] { pollEventsLocked(state_); });
@@ -52,6 +64,7 @@ void install(Machine machine) noexcept {
         s.calls.fill(0);
         s.libraryLoads.clear();
         s.slept = 0;
+        s.loudProbes = 0;
         s.faults.clear();
     });
 }

@@ -32,6 +32,8 @@ struct State {
     std::map<std::string, std::uint64_t> mutexNames;
     std::vector<std::string> libraryLoads; // counted like the calls
     std::uint64_t slept = 0;               // virtual milliseconds, counted like the calls
+    int quietScopes = 0;                   // QuietDriveProbes alive
+    std::uint64_t loudProbes = 0;          // drive probes made outside them, counted like the calls
     bool logCalls = false;                 // whether fault-eligible calls go into callLog
     std::vector<LoggedCall> callLog;
     // The outside-change file being followed, how many of its bytes are applied, and the

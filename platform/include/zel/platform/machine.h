@@ -227,6 +227,17 @@ private:
 ZEL_MACHINE_API bool queryStorageDeviceNumber(const DeviceHandle& device,
                                               StorageDeviceNumber& number);
 
+// While one lives, a drive without media (a DVD drive whose disc was just ejected, a card
+// reader) fails the probes instead of raising Windows' "No Disk" box: SetErrorMode with
+// SEM_FAILCRITICALERRORS, the previous mode back when the last of the module's scopes ends.
+class ZEL_MACHINE_API QuietDriveProbes {
+public:
+    QuietDriveProbes();
+    ~QuietDriveProbes();
+    QuietDriveProbes(const QuietDriveProbes&) = delete;
+    QuietDriveProbes& operator=(const QuietDriveProbes&) = delete;
+};
+
 // GetLogicalDrives: bit 0 is A:.
 ZEL_MACHINE_API std::uint32_t getLogicalDrives();
 

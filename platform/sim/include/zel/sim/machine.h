@@ -324,6 +324,12 @@ ZELSIM_API HandleCounts openHandles() noexcept;
 // resetCalls (native builds, where the simulated system answers Sleep).
 ZELSIM_API std::uint64_t sleptMilliseconds() noexcept;
 
+// Drive probes (opens, IOCTLs, drive types, root-file finds) made while no QuietDriveProbes
+// lived, which on Windows could raise a "No Disk" box, since the last install or
+// resetCalls; and whether such a scope lives now.
+ZELSIM_API std::uint64_t loudDriveProbes() noexcept;
+ZELSIM_API bool driveProbesQuiet() noexcept;
+
 // Whether a node of that instance ID (without regard to case) is in the machine and has
 // not been removed.
 ZELSIM_API bool nodePresent(std::string_view instanceId) noexcept;
