@@ -18,8 +18,10 @@ constexpr const Guid* kStorageInterfaceClasses[] = {
 constexpr int kMaxConsecutiveEnumFailures = 64;
 
 // Examines one node of a child walk; true when it was collected.
-bool examine(DevInst node, const std::string& hostDescription, bool filter1394, FoundDeviceList& found) {
-    std::string suffix = readInstanceSuffix(node);
+bool examine(DeviceTree& tree, DeviceTree::Node n, const std::string& hostDescription, bool filter1394,
+             FoundDeviceList& found) {
+    const DevInst node = tree.devInst(n);
+    const std::string& suffix = tree.instanceSuffix(n);
 
     StorageDeviceNumber number{};
     bool isStorage = false;
@@ -36,18 +38,17 @@ bool examine(DevInst node, const std::string& hostDescription, bool filter1394, 
     device.devInst = node;
     device.number = number;
     device.hostDescription = hostDescription;
-    device.instanceSuffix = std::move(suffix);
-    device.deviceDescription = readText(node, kCmDrpDeviceDesc);
-    device.pdoName = readText(node, kCmDrpPhysicalDeviceObjectName);
-    device.hardwareIds = readList(node, kCmDrpHardwareId);
-    DevInst parent = 0;
-    if (cmGetParent(parent, node) == kCrSuccess) {
-        device.parentHardwareIds = readList(parent, kCmDrpHardwareId);
-        DevInst grandparent = 0;
-        if (cmGetParent(grandparent, parent) == kCrSuccess)
-            device.grandparentHardwareIds = readList(grandparent, kCmDrpHardwareId);
+    device.instanceSuffix = suffix;
+    device.deviceDescription = tree.text(n, kCmDrpDeviceDesc);
+    device.pdoName = tree.text(n, kCmDrpPhysicalDeviceObjectName);
+    device.hardwareIds = tree.hardwareIds(n);
+    const DeviceTree::Node parent = tree.parent(n);
+    if (parent != DeviceTree::kNone) {
+        device.parentHardwareIds = tree.hardwareIds(parent);
+        const DeviceTree::Node grandparent = tree.parent(parent);
+        if (grandparent != DeviceTree::kNone) device.grandparentHardwareIds = tree.hardwareIds(grandparent);
     }
-    device.friendlyName = readText(node, kCmDrpFriendlyName);
+    device.friendlyName = tree.text(n, kCmDrpFriendlyName);
     found.push_back(std::move(device));
     return true;
 }
@@ -102,22 +103,21 @@ bool lookUpStorageInterface(DevInst node, const Guid& interfaceClass, StorageDev
     return found;
 }
 
-bool childWalk(DevInst host, const std::string& hostDescription, bool filter1394, FoundDeviceList& found) {
-    DevInst current = 0;
-    if (cmGetChild(current, host) != kCrSuccess) return false;
+bool childWalk(DeviceTree& tree, DeviceTree::Node host, const std::string& hostDescription, bool filter1394,
+               FoundDeviceList& found) {
+    DeviceTree::Node current = tree.firstChild(host);
+    if (current == DeviceTree::kNone) return false;
     bool appended = false;
     for (;;) {
         // This level: the current node and each following sibling.
-        DevInst last = current;
-        for (;;) {
-            appended |= examine(current, hostDescription, filter1394, found);
+        DeviceTree::Node last = current;
+        for (; current != DeviceTree::kNone; current = tree.nextSibling(current)) {
+            appended |= examine(tree, current, hostDescription, filter1394, found);
             last = current;
-            DevInst next = 0;
-            if (cmGetSibling(next, current) != kCrSuccess) break;
-            current = next;
         }
         // The next level: the last sibling's children only.
-        if (cmGetChild(current, last) != kCrSuccess) return appended;
+        current = tree.firstChild(last);
+        if (current == DeviceTree::kNone) return appended;
     }
 }
 
@@ -134,21 +134,19 @@ bool passes1394Filter(const std::string& instanceSuffix) {
     return upper == accepted[0] || upper == accepted[1];
 }
 
-FoundDeviceList hostSearch(const PatternList& patterns) {
+FoundDeviceList hostSearch(DeviceTree& tree, const PatternList& patterns) {
     FoundDeviceList found;
     const bool filter1394 = uses1394Filter(patterns);
-    walkPreOrder([&](DevInst node) {
-        const std::vector<std::string> ids = readList(node, kCmDrpHardwareId);
-        if (ids.empty()) return;
-        const std::string description = readText(node, kCmDrpDeviceDesc);
+    for (DeviceTree::Node node = 0; node < tree.size(); ++node) {
+        const std::vector<std::string>& ids = tree.hardwareIds(node);
         for (const std::string& pattern : patterns) {
             if (pattern.empty()) break;
             for (const std::string& id : ids) {
-                if (matchesPattern(id, pattern) && childWalk(node, description, filter1394, found))
+                if (matchesPattern(id, pattern) && childWalk(tree, node, tree.text(node, kCmDrpDeviceDesc), filter1394, found))
                     break; // found something under this pattern: on to the next pattern
             }
         }
-    });
+    }
     return found;
 }
 

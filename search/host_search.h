@@ -30,11 +30,12 @@ struct FoundDevice {
 // that matches several patterns, is collected once per match.
 using FoundDeviceList = std::vector<FoundDevice>;
 
-FoundDeviceList hostSearch(const PatternList& patterns);
+// Every node of the tree, in pre-order, whose hardware IDs match a pattern is a host.
+FoundDeviceList hostSearch(DeviceTree& tree, const PatternList& patterns);
 
 // Examines the host's children, then only the children of each level's last child.
 // Appends what it finds; true when it appended anything.
-bool childWalk(DevInst host, const std::string& hostDescription, bool filter1394,
+bool childWalk(DeviceTree& tree, DeviceTree::Node host, const std::string& hostDescription, bool filter1394,
                FoundDeviceList& found);
 
 // Whether `node` exposes an openable interface of `interfaceClass`; the device number

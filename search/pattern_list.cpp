@@ -12,33 +12,29 @@ namespace {
 constexpr std::string_view kIdeControllerClassGuid = "{4D36E96A-E325-11CE-BFC1-08002BE10318}";
 }
 
-std::vector<std::string> collectIdeChannels() {
+std::vector<std::string> collectIdeChannels(DeviceTree& tree) {
     std::vector<std::string> channels;
     std::size_t used = 1; // the final empty string
-    bool full = false;
-    walkPreOrder([&](DevInst node) {
-        if (full) return;
-        const std::vector<std::string> ids = readList(node, kCmDrpHardwareId);
-        if (ids.empty()) return;
-        if (!startsWithNoCase(readText(node, kCmDrpClassGuid), kIdeControllerClassGuid)) return;
-        if (!startsWithNoCase(readText(node, kCmDrpClass), "hdc")) return;
-        if (!startsWithNoCase(readText(node, kCmDrpService), "atapi")) return;
-        if (used + ids.front().size() + 1 > kIdeChannelBufferSize) {
-            full = true; // keep discovery order: nothing after an ID that did not fit
-            return;
-        }
+    for (DeviceTree::Node node = 0; node < tree.size(); ++node) {
+        const std::vector<std::string>& ids = tree.hardwareIds(node);
+        if (ids.empty()) continue;
+        if (!startsWithNoCase(tree.text(node, kCmDrpClassGuid), kIdeControllerClassGuid)) continue;
+        if (!startsWithNoCase(tree.text(node, kCmDrpClass), "hdc")) continue;
+        if (!startsWithNoCase(tree.text(node, kCmDrpService), "atapi")) continue;
+        // Keep discovery order: nothing after an ID that did not fit.
+        if (used + ids.front().size() + 1 > kIdeChannelBufferSize) break;
         used += ids.front().size() + 1;
         channels.push_back(ids.front());
-    });
+    }
     return channels;
 }
 
-PatternList buildPatternList(std::uint32_t selector) {
+PatternList buildPatternList(DeviceTree& tree, std::uint32_t selector) {
     PatternList patterns;
     for (std::uint32_t bit = kAnyNode; bit <= kSataAdapters; bit <<= 1) {
         if ((selector & bit) == 0) continue;
         if (bit == kIdeChannels) {
-            for (std::string& id : collectIdeChannels()) patterns.push_back(std::move(id));
+            for (std::string& id : collectIdeChannels(tree)) patterns.push_back(std::move(id));
             continue;
         }
         for (std::string_view row : groupRows(static_cast<SelectorBit>(bit))) patterns.emplace_back(row);

@@ -2,6 +2,8 @@
 // The combined pattern list of one search: the rows of every selected group of the
 // hardware-ID table, and the IDE channel collection that stands in for group 0x04.
 
+#include "device_tree.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,9 +21,9 @@ inline constexpr std::size_t kIdeChannelBufferSize = 256;
 // First hardware IDs of the IDE channel nodes (standard IDE controller class, "hdc"
 // class name, "atapi" service), in pre-order, duplicates kept. IDs stop at the first
 // one that no longer fits the buffer.
-std::vector<std::string> collectIdeChannels();
+std::vector<std::string> collectIdeChannels(DeviceTree& tree);
 
-PatternList buildPatternList(std::uint32_t selector);
+PatternList buildPatternList(DeviceTree& tree, std::uint32_t selector);
 
 // Whether a hardware ID matches a pattern: case-insensitive over the pattern's length
 // after one trailing "*" is removed. Every pattern is thus a prefix.

@@ -18,39 +18,39 @@ std::size_t tableIndex(std::int32_t index) {
 
 void SearchContext::initialize(std::int32_t selector) {
     const auto bits = static_cast<std::uint32_t>(selector);
-    scanDevices(bits);
-    scanHosts(bits);
+    DeviceTree tree; // this search's snapshot: every node reached and read once
+    scanDevices(tree, bits);
+    scanHosts(tree, bits);
 }
 
-void SearchContext::scanDevices(std::uint32_t selector) {
+void SearchContext::scanDevices(DeviceTree& tree, std::uint32_t selector) {
     for (DeviceEntry& entry : devices_) entry = {};
-    const PatternList patterns = buildPatternList(selector);
-    const FoundDeviceList found = hostSearch(patterns);
+    const PatternList patterns = buildPatternList(tree, selector);
+    const FoundDeviceList found = hostSearch(tree, patterns);
     if (found.empty()) return;
     const std::vector<DriveProbe> probes = probeDrives(found);
     fillDeviceTable(probes, found, devices_);
 }
 
-void SearchContext::scanHosts(std::uint32_t selector) {
-    DevInst root = 0;
-    if (cmLocateRoot(root) != kCrSuccess) return; // the previous hosts stay
+void SearchContext::scanHosts(DeviceTree& tree, std::uint32_t selector) {
+    if (!tree.located()) return; // the previous hosts stay
     for (HostEntry& entry : hosts_) entry = {};
     const auto hostIds = hostIdList(selector);
     std::size_t filled = 0;
-    walkPreOrder([&](DevInst node) {
-        if (filled == kSearchTableSize) return; // hosts past the table are dropped
-        const std::vector<std::string> ids = readList(node, kCmDrpHardwareId);
-        if (ids.empty()) return;
+    // Hosts past the table are dropped.
+    for (DeviceTree::Node node = 0; node < tree.size() && filled < kSearchTableSize; ++node) {
+        const std::vector<std::string>& ids = tree.hardwareIds(node);
+        if (ids.empty()) continue;
         for (std::string_view hostId : hostIds) {
             if (!equalsNoCase(ids.front(), hostId)) continue;
             HostEntry& entry = hosts_[filled++];
-            entry.devInst = node;
+            entry.devInst = tree.devInst(node);
             copyToField(entry.hardwareId, ids.front());
-            copyToField(entry.description, readText(node, kCmDrpDeviceDesc));
-            copyToField(entry.pdoName, readText(node, kCmDrpPhysicalDeviceObjectName));
+            copyToField(entry.description, tree.text(node, kCmDrpDeviceDesc));
+            copyToField(entry.pdoName, tree.text(node, kCmDrpPhysicalDeviceObjectName));
             break;
         }
-    });
+    }
 }
 
 std::int32_t SearchContext::deviceCount() const {

@@ -1,6 +1,7 @@
 #pragma once
 // The state of the search library: the device and host tables of the last search.
 
+#include "device_tree.h"
 #include "zelsearch.h"
 
 #include <zel/platform/machine.h>
@@ -42,8 +43,8 @@ public:
     void readHost(std::int32_t index, HostRecord* record) const;
 
 private:
-    void scanDevices(std::uint32_t selector);
-    void scanHosts(std::uint32_t selector);
+    void scanDevices(DeviceTree& tree, std::uint32_t selector);
+    void scanHosts(DeviceTree& tree, std::uint32_t selector);
 
     DeviceEntry devices_[kSearchTableSize] = {};
     HostEntry hosts_[kSearchTableSize] = {};

@@ -7,8 +7,18 @@
 namespace zel::test {
 namespace {
 
-using search::buildPatternList;
 using search::PatternList;
+
+// The pattern list and the IDE channels of a search on the installed machine.
+PatternList buildPatternList(std::uint32_t selector) {
+    search::DeviceTree tree;
+    return search::buildPatternList(tree, selector);
+}
+
+std::vector<std::string> ideChannels() {
+    search::DeviceTree tree;
+    return search::collectIdeChannels(tree);
+}
 
 TEST(PatternList, GroupsInBitOrderRowsInTableOrderHighBitsIgnored) {
     sim::ScopedMachine machine(Pc().build());
@@ -83,7 +93,7 @@ TEST(IdeChannels, CollectsAtapiChannelsInTreeOrderWithDuplicates) {
     sim::ScopedMachine machine(pc.build());
     (void)second;
 
-    EXPECT_EQ(search::collectIdeChannels(), (std::vector<std::string>{"Internal_IDE_Channel", "Internal_IDE_Channel"}));
+    EXPECT_EQ(ideChannels(), (std::vector<std::string>{"Internal_IDE_Channel", "Internal_IDE_Channel"}));
     EXPECT_EQ(buildPatternList(0x44).size(), 2u + 4u);
 }
 
@@ -105,7 +115,7 @@ TEST(IdeChannels, NeverOutgrowsItsBufferAndKeepsDiscoveryOrder) {
             .className("hdc").service("atapi");
     }
     sim::ScopedMachine machine(b.build());
-    const auto channels = search::collectIdeChannels();
+    const auto channels = ideChannels();
     ASSERT_EQ(channels.size(), 6u);
     std::size_t bytes = 1;
     for (std::size_t i = 0; i < channels.size(); ++i) {
@@ -119,7 +129,7 @@ TEST(IdeChannels, NeverOutgrowsItsBufferAndKeepsDiscoveryOrder) {
     huge.root().child().instanceId("IDE\\0").hardwareIds({std::string(300, 'H')}).classGuid(kIdeClassGuid)
         .className("hdc").service("atapi");
     sim::ScopedMachine machine2(huge.build());
-    EXPECT_TRUE(search::collectIdeChannels().empty());
+    EXPECT_TRUE(ideChannels().empty());
 }
 
 } // namespace
