@@ -213,18 +213,30 @@ DWORD restartFlags(HDEVINFO set, SP_DEVINFO_DATA* element) {
     return params.Flags & kRestartFlags;
 }
 
+// Clears the restart flags a veto left in the parameters of the element (or the set).
+// They stay there otherwise: after one vetoed attempt, every later attempt on the same
+// element would read as vetoed too, even the one that removes the device.
+void clearRestartFlags(HDEVINFO set, SP_DEVINFO_DATA* element) {
+    SP_DEVINSTALL_PARAMS_A params{};
+    params.cbSize = sizeof params;
+    if (!SetupDiGetDeviceInstallParamsA(set, element, &params) || (params.Flags & kRestartFlags) == 0) return;
+    params.Flags &= ~kRestartFlags;
+    SetupDiSetDeviceInstallParamsA(set, element, &params);
+}
+
 } // namespace
 
 RemoveResult setupRemoveDevice(const DeviceInfoSet& set, DeviceInfoData& data) {
     if (!set) return RemoveResult::failed;
     SP_DEVINFO_DATA record = infoRecord(data);
-    // The set's flags outlive one removal: only those this removal raises count.
-    const DWORD setBefore = restartFlags(nativeSet(set), nullptr);
+    // The flags read after the call must speak of this attempt alone.
+    clearRestartFlags(nativeSet(set), &record);
+    clearRestartFlags(nativeSet(set), nullptr);
     const BOOL ok = SetupDiRemoveDevice(nativeSet(set), &record);
     std::memcpy(data.opaque, &record, sizeof record);
     if (!ok) return RemoveResult::failed;
     // A vetoed removal still answers TRUE; the veto shows in the parameters.
-    const DWORD raised = restartFlags(nativeSet(set), &record) | (restartFlags(nativeSet(set), nullptr) & ~setBefore);
+    const DWORD raised = restartFlags(nativeSet(set), &record) | restartFlags(nativeSet(set), nullptr);
     return raised != 0 ? RemoveResult::restartNeeded : RemoveResult::removed;
 }
 

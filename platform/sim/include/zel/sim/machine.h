@@ -22,7 +22,11 @@
 #include <utility>
 #include <vector>
 
-#if defined(_WIN32)
+// ZELSIM_STATIC: the sim's sources linked into one module that exports none of them
+// (the stand-in device API for Wine tests).
+#if defined(ZELSIM_STATIC)
+#define ZELSIM_API
+#elif defined(_WIN32)
 #if defined(ZELSIM_BUILD)
 #define ZELSIM_API __declspec(dllexport)
 #else
