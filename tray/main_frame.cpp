@@ -22,7 +22,8 @@ CZelSATAApp& theApp() { return *app::currentApp(); }
 } // namespace
 
 CMainFrame::CMainFrame()
-    : closeRequestMessage_(registerWindowMessage("ZELSATA")), downloadMessage_(registerWindowMessage("ZELDOWNLOAD")) {}
+    : closeRequestMessage_(registerWindowMessage("ZELSATA")), downloadMessage_(registerWindowMessage("ZELDOWNLOAD")),
+      taskbarCreatedMessage_(registerWindowMessage("TaskbarCreated")) {}
 
 bool CMainFrame::Create(const char* title) {
     frame_ = FrameWindow::create(*this, title);
@@ -47,7 +48,17 @@ bool CMainFrame::SetTrayIcon(std::uint32_t operation) {
 }
 
 void CMainFrame::ShowOrHideTrayIcon() {
-    SetTrayIcon(theApp().inventory().devicesPresent() ? kNimAdd : kNimDelete);
+    if (!theApp().inventory().devicesPresent()) {
+        killTimer(window(), IDT_TRAY_RETRY);
+        SetTrayIcon(kNimDelete);
+        return;
+    }
+    // An add is refused also when the icon is already there, which a modification shows.
+    if (SetTrayIcon(kNimAdd) || SetTrayIcon(kNimModify)) {
+        killTimer(window(), IDT_TRAY_RETRY);
+        return;
+    }
+    setTimer(window(), IDT_TRAY_RETRY, kTrayRetryMilliseconds);
 }
 
 bool CMainFrame::onMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
@@ -59,6 +70,7 @@ bool CMainFrame::onMessage(Window window, std::uint32_t message, std::uintptr_t 
         return true;
     case kWmTimer:
         if (wParam == IDT_STARTUP) OnStartupTimer();
+        if (wParam == IDT_TRAY_RETRY) ShowOrHideTrayIcon();
         return false; // ticks also get the default processing
     case kWmDestroy:
         // The stored record, unchanged: deleting an icon never added is refused, harmlessly.
@@ -88,6 +100,12 @@ bool CMainFrame::onMessage(Window window, std::uint32_t message, std::uintptr_t 
     if (message == closeRequestMessage_ && message != 0) {
         if (wParam == 0) postMessage(theApp().mainWindow(), kWmClose, 0, 0);
         result = 1;
+        return true;
+    }
+    if (message == taskbarCreatedMessage_ && message != 0) {
+        // Explorer restarted and forgot every icon.
+        ShowOrHideTrayIcon();
+        result = 0;
         return true;
     }
     if (message == downloadMessage_ && message != 0) {

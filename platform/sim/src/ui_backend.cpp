@@ -227,6 +227,10 @@ bool shellNotifyIcon(std::uint32_t operation, const TrayIconRecord& record) {
     const auto found = std::find_if(icons.begin(), icons.end(), same);
     switch (operation) {
     case kNimAdd:
+        if (ui().trayAddFailures > 0) {
+            --ui().trayAddFailures;
+            return false;
+        }
         if (found != icons.end() || sim::detail::find(ui(), record.window) == nullptr) return false;
         icons.push_back(record);
         return true;
@@ -298,6 +302,7 @@ void resetUi() {
     s.zOrderCalls.clear();
     s.shellOpened.clear();
     s.shellFailures = 0;
+    s.trayAddFailures = 0;
     s.menus.clear();
     s.menusShown.clear();
     s.menuChoices.clear();
@@ -395,6 +400,18 @@ void setWindowEnabled(Window window, bool enabled) {
 std::vector<platform::TrayIconRecord> trayIcons() {
     std::lock_guard lock(ui().mutex);
     return ui().trayIcons;
+}
+
+void failTrayIconAdds(int times) {
+    std::lock_guard lock(ui().mutex);
+    ui().trayAddFailures = times;
+}
+
+void restartShell() {
+    const std::uint32_t message = platform::registerWindowMessage("TaskbarCreated");
+    std::lock_guard lock(ui().mutex);
+    ui().trayIcons.clear();
+    for (const SimWindow& w : ui().windows) ui().queue.push_back({w.state.id, message, 0, 0});
 }
 
 void setKeyDown(int virtualKey, bool down) {

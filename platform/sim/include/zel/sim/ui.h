@@ -73,6 +73,10 @@ ZELSIM_API platform::Window foregroundWindow();
 
 // Notification-area icons shown now, in the order they were added.
 ZELSIM_API std::vector<platform::TrayIconRecord> trayIcons();
+// Makes the shell refuse the next `times` requests to add an icon (not running yet).
+ZELSIM_API void failTrayIconAdds(int times);
+// Explorer restarts: every icon is gone and each window receives "TaskbarCreated" (posted).
+ZELSIM_API void restartShell();
 // Holds a key down (or lets it go) for getKeyState.
 ZELSIM_API void setKeyDown(int virtualKey, bool down);
 // setWindowTopmost calls since the last reset: the window and whether it went topmost.
