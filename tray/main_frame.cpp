@@ -145,6 +145,8 @@ void CMainFrame::OnTrayNotify(std::uint32_t mouseMessage) {
         setForegroundWindow(window());
         BuildDeviceMenu(deviceMenu_);
         trackPopupMenu(deviceMenu_, window(), cursor);
+        // Lets the menu close properly: otherwise the next click may open one that vanishes.
+        postMessage(window(), kWmNull, 0, 0);
         break;
     case kWmRButtonUp:
         if (app.GetBusy() == 1) {
