@@ -119,7 +119,7 @@ void CDeviceListDlg::FillList() {
         enableDlgItem(dialog_, kIdOk, false);
         listViewInsertItem(d, list, 0, currentApp()->UiText(IDS_NO_DEVICES).c_str());
         listViewSelectAndFocus(d, list, 0);
-        return;
+        return; // OK is disabled: no mark needed
     }
     enableDlgItem(dialog_, kIdOk, true);
     // Rows keep the inventory's order: row i is entry i.
@@ -130,7 +130,9 @@ void CDeviceListDlg::FillList() {
         listViewSetItemText(d, list, i, 1, letterCell(entry).c_str());
         listViewSetItemText(d, list, i, 2, currentApp()->UiText(typeString(entry)).c_str());
     }
+    // The highlighted row is what OK removes, without the user clicking it first.
     listViewSelectAndFocus(d, list, 0);
+    listViewSetSelectionMark(d, list, 0);
 }
 
 void CDeviceListDlg::OnOK() {
