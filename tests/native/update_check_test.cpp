@@ -86,12 +86,24 @@ TEST_F(UpdateCheck, NothingMoreWhenTheOwnVersionCannotBeReadOrTheHomeIsNoWebAddr
     // A record whose "address" names a program: offered (the versions differ) but never
     // handed to the shell.
     sim::resetUi();
-    publish("SATA01,1.15,x,httpevil.exe\r\n");
-    start(sim::defaultMachine());
-    sim::answerMessageBoxes({platform::kIdYes});
-    app_->CheckForUpdate();
-    EXPECT_EQ(sim::messageBoxes().size(), 1u);
-    EXPECT_TRUE(sim::shellOpened().empty());
+    sim::Machine earlier = sim::defaultMachine();
+    setValue(earlier, app::kSettingsKey, "Home", platform::kRegSz, "http://old.example.com/");
+    for (const char* address : {"httpevil.exe", "http://example.com/\"&calc.exe", "http://example.com/%zz"}) {
+        SCOPED_TRACE(address);
+        publish(std::string("SATA01,1.15,x,") + address + "\r\n");
+        start(earlier);
+        sim::answerMessageBoxes({platform::kIdYes});
+        app_->CheckForUpdate();
+        EXPECT_EQ(sim::messageBoxes().size(), 1u);
+        EXPECT_TRUE(sim::shellOpened().empty());
+        // Not kept either: neither the refused address nor the earlier one stays as Home.
+        const sim::RegistryValue* home = installedValue(app::kSettingsKey, "Home");
+        ASSERT_NE(home, nullptr);
+        EXPECT_EQ(home->data, "");
+        app_->ExitInstance();
+        app_.reset();
+        sim::resetUi();
+    }
 }
 
 TEST_F(UpdateCheck, TheStartUpQuestionRunsTheCheckOnYesAndTheHostCanBeChangedForTests) {
