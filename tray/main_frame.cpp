@@ -127,9 +127,14 @@ void CMainFrame::OnStartupTimer() {
     unsigned char autoUpdate[4] = {};
     app::ReadSetting(kHkeyLocalMachine, app::kSettingsKey, app::kAutoUpDate, autoUpdate, sizeof autoUpdate);
     if (autoUpdate[0] != 1) return;
+    // Busy like every other check: clicks on the icon only raise what is open.
+    CZelSATAApp& app = theApp();
+    const int wasBusy = app.GetBusy();
+    app.SetBusy(1);
     char question[256] = {};
-    theApp().LoadUiString(IDS_ASK_CHECK_FOR_UPDATE, question, 255);
-    if (messageBox(0, question, "ZelSATA DownLoad", kMbYesNo) == kIdYes) theApp().CheckForUpdate();
+    app.LoadUiString(IDS_ASK_CHECK_FOR_UPDATE, question, 255);
+    if (messageBox(0, question, "ZelSATA DownLoad", kMbYesNo) == kIdYes) app.CheckForUpdate();
+    app.SetBusy(wasBusy);
 }
 
 void CMainFrame::OnTrayNotify(std::uint32_t mouseMessage) {

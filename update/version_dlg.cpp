@@ -186,7 +186,8 @@ bool CVersionDlg::OnCommand(Window window, std::uintptr_t wParam) {
 void CVersionDlg::OnOK(Window window) {
     enableDlgItem(window, kIdOk, false);
     enableDlgItem(window, kIdCancel, false);
-    if (app::CZelSATAApp* app = app::currentApp()) app->CheckForUpdate();
+    // Owned by this dialog, which stays disabled, buttons and box alike, until the check ends.
+    if (app::CZelSATAApp* app = app::currentApp()) app->CheckForUpdate(window);
     SaveAutoUpdateSetting(window);
     enableDlgItem(window, kIdOk, true);
     enableDlgItem(window, kIdCancel, true);

@@ -5,6 +5,9 @@
 
 #include "commands.h"
 
+#include <zel/sim/controls.h>
+#include <zel/sim/dialog.h>
+
 namespace zel::test {
 namespace {
 
@@ -113,8 +116,18 @@ TEST_F(UpdateCheck, TheStartUpQuestionRunsTheCheckOnYesAndTheHostCanBeChangedFor
     publish("SATA01,1.14,ZelSATA,http://www.example.com/\r\n");
     start(machine);
     sim::answerMessageBoxes({platform::kIdYes});
+    // While the start-up check runs the program is busy, and a second check is refused.
+    sim::forgetDialogs();
+    int busyDuringCheck = -1;
+    sim::scriptDialogActions({sim::UserAction::call([&](platform::Window) {
+        busyDuringCheck = app_->GetBusy();
+        app_->CheckForUpdate();
+    })});
     sim::advanceTime(1000);
     sim::pumpMessages();
+    EXPECT_EQ(busyDuringCheck, 1);
+    EXPECT_EQ(app_->GetBusy(), 0);
+    EXPECT_EQ(sim::dialogRuns().size(), 1u) << "one download dialog";
     EXPECT_EQ(fakeDownLoad().fetches, 1);
     EXPECT_STREQ(fakeDownLoad().server.host, "127.0.0.1:2121");
     const auto boxes = sim::messageBoxes();

@@ -9,6 +9,8 @@
 #include <zel/sim/controls.h>
 #include <zel/sim/dialog.h>
 
+#include <algorithm>
+
 namespace zel::test {
 namespace {
 
@@ -141,6 +143,15 @@ TEST_F(VersionDialog, CancelKeepsTheSettingAndOkRunsTheCheckThenStores) {
     run = show({UserAction::clickCheckBox(1008), UserAction::clickButton(platform::kIdOk)});
     EXPECT_EQ(run.endCode, platform::kIdOk);
     EXPECT_EQ(fakeDownLoad().fetches, 1);
+    // The download dialog belongs to the version dialog, which it disables while it runs.
+    const auto runs = sim::dialogRuns();
+    const auto of = [&](std::uint32_t id) {
+        return std::find_if(runs.begin(), runs.end(), [&](const sim::DialogRun& r) { return r.templateId == id; });
+    };
+    ASSERT_NE(of(109), runs.end());
+    ASSERT_NE(of(106), runs.end());
+    EXPECT_EQ(of(109)->owner, of(106)->window);
+    EXPECT_TRUE(of(109)->ownerDisabled);
     EXPECT_EQ(autoUpdate(), sim::dwordBytes(0));
     const auto boxes = sim::messageBoxes();
     ASSERT_EQ(boxes.size(), 2u);
