@@ -94,7 +94,8 @@ bool CVersionDlg::OnInitDialog(Window window) {
 
     char shown[256] = {};
     getDlgItemText(window, IDC_VERSION_FILE_VERSION, shown, 255);
-    if (IsCompactVersion(shown)) MakeCompact(window);
+    compact_ = IsCompactVersion(shown);
+    if (compact_) MakeCompact(window);
     return true; // the system sets the focus
 }
 
@@ -165,6 +166,11 @@ bool CVersionDlg::OnCtlColor(std::uintptr_t deviceContext, Window control, std::
 bool CVersionDlg::OnCommand(Window window, std::uintptr_t wParam) {
     const int id = static_cast<int>(wParam & 0xFFFF);
     const auto notification = static_cast<std::uint32_t>((wParam >> 16) & 0xFFFF);
+    // The about box has no buttons: Enter and Escape only close it.
+    if (compact_ && (id == kIdOk || id == kIdCancel)) {
+        endDialog(window, id);
+        return true;
+    }
     if (id == kIdOk) {
         OnOK(window);
         return true;

@@ -36,6 +36,8 @@ private:
     bool OnCtlColor(std::uintptr_t deviceContext, platform::Window control, std::intptr_t& brush) const;
     bool OnCommand(platform::Window window, std::uintptr_t wParam);
     void OnOK(platform::Window window);
+
+    bool compact_ = false;
 };
 
 } // namespace zel::update

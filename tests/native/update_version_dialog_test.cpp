@@ -35,9 +35,11 @@ protected:
             if (t.query.ends_with("FileVersion")) t.text = version;
         return machine;
     }
-    sim::DialogRun show(std::vector<UserAction> actions = {}) {
+    // Runs the dialog; `key` is pressed as it opens.
+    sim::DialogRun show(std::vector<UserAction> actions = {}, int key = 0) {
         sim::scriptDialogActions(std::move(actions));
         sim::forgetDialogs();
+        if (key != 0) sim::pressKey(key);
         app_->ShowVersionDialog();
         const auto runs = sim::dialogRuns();
         return runs.empty() ? sim::DialogRun{} : runs.front();
@@ -86,6 +88,15 @@ TEST_F(VersionDialog, CompactFormShowsTheResourceTextsAndClosesOnAClick) {
     const sim::DialogRun large = show({UserAction::send(platform::kWmKeyDown, platform::kVkEscape)});
     ASSERT_TRUE(large.resizedClient);
     EXPECT_EQ(large.resizedClient->bottom, 115);
+
+    // Enter and Escape close the about box; Enter never starts an update check.
+    for (int key : {platform::kVkReturn, platform::kVkEscape}) {
+        const sim::DialogRun closed = show({}, key);
+        EXPECT_EQ(sim::dialogRuns().size(), 1u) << "no download dialog";
+        EXPECT_NE(closed.endCode, -1) << key;
+    }
+    EXPECT_EQ(fakeDownLoad().fetches, 0);
+    EXPECT_EQ(autoUpdate(), "<absent>");
 }
 
 TEST_F(VersionDialog, FullFormListsVersionsAndDateAndAppliesTheCheckBox) {
