@@ -83,7 +83,7 @@ FrameWindow FrameWindow::create(WindowHandler& handler, const char* title) {
         }
         id = ui().nextWindow;
         ui().nextWindow += 4;
-        ui().windows.push_back({{id, title != nullptr ? title : "", false, true}, &handler});
+        ui().windows.push_back({{id, title != nullptr ? title : "", false, true, true}, &handler});
     }
     if (sim::detail::send(id, kWmCreate, 0, 0) == -1) {
         std::lock_guard lock(ui().mutex);
@@ -186,11 +186,14 @@ std::uint32_t registerWindowMessage(const char* name) {
     return it->second;
 }
 
-Window findWindow(const char* title) {
+namespace {
+
+Window findTitled(const char* title, bool framesOnly) {
     if (title == nullptr) return 0;
     std::lock_guard lock(ui().mutex);
     const std::string_view wanted(title);
     for (const sim::detail::SimWindow& w : ui().windows) {
+        if (framesOnly && !w.state.frame) continue;
         const std::string& have = w.state.title;
         if (have.size() != wanted.size()) continue;
         bool same = true;
@@ -200,6 +203,12 @@ Window findWindow(const char* title) {
     }
     return 0;
 }
+
+} // namespace
+
+Window findWindow(const char* title) { return findTitled(title, false); }
+
+Window findFrameWindow(const char* title) { return findTitled(title, true); }
 
 const char* commandLine() {
     std::lock_guard lock(ui().mutex);
@@ -400,6 +409,14 @@ void setWindowEnabled(Window window, bool enabled) {
 std::vector<platform::TrayIconRecord> trayIcons() {
     std::lock_guard lock(ui().mutex);
     return ui().trayIcons;
+}
+
+Window openOtherProgramWindow(const char* title) {
+    std::lock_guard lock(ui().mutex);
+    const Window id = ui().nextWindow;
+    ui().nextWindow += 4;
+    ui().windows.push_back({{id, title != nullptr ? title : "", true, true, false}, nullptr});
+    return id;
 }
 
 void failTrayIconAdds(int times) {

@@ -25,6 +25,7 @@ struct WindowState {
     std::string title;
     bool visible = false;
     bool enabled = true;
+    bool frame = false; // made by FrameWindow::create, of the family's frame class
 };
 
 // Forgets every window, queued message, timer, message box and scripted answer, and
@@ -91,6 +92,10 @@ ZELSIM_API std::vector<std::string> registeredMessages();
 
 // What commandLine() answers from now on.
 ZELSIM_API void setCommandLine(const std::string& line);
+
+// A top-level window of another program (an Explorer window, say): no handler, so what is
+// posted to it stays queued for queuedMessages until the next pump.
+ZELSIM_API platform::Window openOtherProgramWindow(const char* title);
 
 // Makes the next frame-window creation fail.
 ZELSIM_API void failNextWindowCreation();
