@@ -80,9 +80,7 @@ bool CDeviceListDlg::onMessage(Window window, std::uint32_t message, std::uintpt
 }
 
 bool CDeviceListDlg::preTranslate(std::uint32_t message, std::uintptr_t virtualKey) {
-    if ((message == kWmKeyDown || message == kWmSysKeyDown) && virtualKey == static_cast<std::uintptr_t>(kVkF1))
-        OpenHelpPage();
-    return false; // the key goes on as usual
+    return OpenHelpOnF1(message, virtualKey); // other keys go on as usual
 }
 
 void CDeviceListDlg::DoDataExchange(Window window) {

@@ -1,6 +1,7 @@
 // The version dialog's message handlers.
 #include "version_dlg.h"
 
+#include "help.h"
 #include "own_version.h"
 #include "settings.h"
 #include "zelsata_app.h"
@@ -79,9 +80,17 @@ bool CVersionDlg::onMessage(Window window, std::uint32_t message, std::uintptr_t
         return true;
     case kWmCommand:
         return OnCommand(window, wParam);
+    case kWmHelp:
+        app::OpenHelpPage();
+        answer = 1;
+        return true;
     default:
         return false;
     }
+}
+
+bool CVersionDlg::preTranslate(std::uint32_t message, std::uintptr_t virtualKey) {
+    return app::OpenHelpOnF1(message, virtualKey);
 }
 
 bool CVersionDlg::OnInitDialog(Window window) {

@@ -23,6 +23,7 @@ public:
 
     bool onMessage(platform::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                    std::intptr_t& answer) override;
+    bool preTranslate(std::uint32_t message, std::uintptr_t virtualKey) override;
 
     // Stores the check box's state as the start-up question's setting.
     void SaveAutoUpdateSetting(platform::Window window);

@@ -97,6 +97,10 @@ TEST_F(VersionDialog, CompactFormShowsTheResourceTextsAndClosesOnAClick) {
     }
     EXPECT_EQ(fakeDownLoad().fetches, 0);
     EXPECT_EQ(autoUpdate(), "<absent>");
+
+    // F1 opens the help page, once per press.
+    show({}, platform::kVkF1);
+    EXPECT_EQ(sim::shellOpened(), std::vector<std::string>{"C:\\Program Files\\ZelSATA\\index.html"});
 }
 
 TEST_F(VersionDialog, FullFormListsVersionsAndDateAndAppliesTheCheckBox) {
