@@ -80,9 +80,7 @@ bool CDeviceListDlg::onMessage(Window window, std::uint32_t message, std::uintpt
 }
 
 bool CDeviceListDlg::preTranslate(std::uint32_t message, std::uintptr_t virtualKey) {
-    if ((message == kWmKeyDown || message == kWmSysKeyDown) && virtualKey == static_cast<std::uintptr_t>(kVkF1))
-        OpenHelpPage();
-    return false; // the key goes on as usual
+    return OpenHelpOnF1(message, virtualKey); // other keys go on as usual
 }
 
 void CDeviceListDlg::DoDataExchange(Window window) {
@@ -121,7 +119,7 @@ void CDeviceListDlg::FillList() {
         enableDlgItem(dialog_, kIdOk, false);
         listViewInsertItem(d, list, 0, currentApp()->UiText(IDS_NO_DEVICES).c_str());
         listViewSelectAndFocus(d, list, 0);
-        return;
+        return; // OK is disabled: no mark needed
     }
     enableDlgItem(dialog_, kIdOk, true);
     // Rows keep the inventory's order: row i is entry i.
@@ -133,7 +131,9 @@ void CDeviceListDlg::FillList() {
         listViewSetItemText(d, list, i, 2, currentApp()->UiText(typeString(entry)).c_str());
         rows_.push_back(DeviceIdentity::of(entry));
     }
+    // The highlighted row is what OK removes, without the user clicking it first.
     listViewSelectAndFocus(d, list, 0);
+    listViewSetSelectionMark(d, list, 0);
 }
 
 void CDeviceListDlg::OnOK() {

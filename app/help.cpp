@@ -21,4 +21,11 @@ void OpenHelpPage() {
         platform::messageBox(0, "index.html FALSE", kProgramTitle, platform::kMbOk);
 }
 
+bool OpenHelpOnF1(std::uint32_t message, std::uintptr_t virtualKey) {
+    if (message != platform::kWmKeyDown && message != platform::kWmSysKeyDown) return false;
+    if (virtualKey != static_cast<std::uintptr_t>(platform::kVkF1)) return false;
+    OpenHelpPage();
+    return true;
+}
+
 } // namespace zel::app

@@ -1,6 +1,7 @@
 // The removal progress window's message handlers.
 #include "remove_progress_dlg.h"
 
+#include "help.h"
 #include "removal_worker.h"
 #include "zelsata_app.h"
 
@@ -46,6 +47,7 @@ bool CRemoveProgressDlg::onMessage(Window window, std::uint32_t message, std::ui
 }
 
 bool CRemoveProgressDlg::preTranslate(std::uint32_t message, std::uintptr_t virtualKey) {
+    if (OpenHelpOnF1(message, virtualKey)) return true;
     // Neither Enter, nor Escape, nor Alt+F4 may end the removal's window.
     if (message != kWmKeyDown && message != kWmSysKeyDown) return false;
     return virtualKey == kVkReturn || virtualKey == kVkEscape || virtualKey == kVkF4;

@@ -77,9 +77,10 @@ public:
     // Runs the version dialog modally.
     void ShowVersionDialog();
 
-    // Fetches the published version behind the download dialog, compares it with the
-    // program's own and, when they differ, offers the home page.
-    void CheckForUpdate();
+    // Fetches the published version behind the download dialog (owned by `owner`, the
+    // main window when 0), compares it with the program's own and, when they differ,
+    // offers the home page. A check asked for while one runs is refused.
+    void CheckForUpdate(platform::Window owner = 0);
     // A fetch whose dialog closed before its worker ended, kept until the next check
     // takes it or the program ends (which waits for it).
     void KeepUnfinishedDownload(std::unique_ptr<update::DownloadSession> session);
@@ -107,6 +108,7 @@ private:
     bool loadResourceLibrary(bool japanese);
 
     std::uint8_t busy = 0;
+    bool checking_ = false; // an update check runs: never two workers on the same blocks and file
     Inventory inventory_{};
     std::uint32_t inventoryGeneration_ = 0;
     std::unique_ptr<tray::CMainFrame> mainFrame_;

@@ -51,7 +51,8 @@ enum DownLoadError : std::int32_t {
 // The fetch: FTP in passive mode, binary, with the user and password given (an anonymous
 // log-on when the user is empty). The file arrives under a temporary name in the current
 // directory and replaces an earlier copy only once complete: after a failure the current
-// directory holds what it held before.
+// directory holds what it held before. A file longer than 64 KiB, or a fetch that takes
+// more than a minute from log-on to the last byte, fails with kDownLoadNoFile.
 
 // The entry points, looked up by name. All use the C calling convention.
 // GetDownLoadFile blocks until the fetch ends and returns nonzero when the file was

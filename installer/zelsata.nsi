@@ -88,9 +88,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 
 ; ---- closing a running copy -----------------------------------------------------------
 
-; ZelSATA's main window and every message box it shows are titled "ZelSATA". The close
-; request goes to whichever of them the helper finds first, so a request that lands on a
-; message box is lost: ask again every second until no such window remains.
+; ZelSATA's main window is found by its class as well as its title: its message boxes, and
+; an Explorer window showing its folder, are titled "ZelSATA" too, and must neither block
+; the uninstall nor be asked to close. Ask again every second until the window is gone
+; (the program may be busy with a dialog or a box of its own when the first request comes).
 !macro ZEL_CLOSE_PROGRAM PREFIX
 Function ${PREFIX}ZelCloseProgram
   ; in: the helper's path on the stack; out: "1" closed (or not running), "0" still running
@@ -102,7 +103,7 @@ Function ${PREFIX}ZelCloseProgram
   close_again:
   StrCpy $R1 0
   ${Do}
-    FindWindow $R0 "" "ZelSATA"
+    FindWindow $R0 "ZelSATAFrame" "ZelSATA" ; the class of its frame window
     ${If} $R0 = 0
       StrCpy $R0 1
       ${Break}
@@ -208,6 +209,13 @@ Section "-Install"
     ${EndIf}
   ${EndIf}
   WriteRegStr HKLM "${RUN_KEY}" "ZelSATA" '"$INSTDIR\ZelSATA.ex$1"'
+  ; The device list dialog shows, and stores again after each removal, the switch as
+  ; AutoRun says: keep the two in step.
+  ${If} $1 == "e"
+    WriteRegDWORD HKLM "${SETTINGS_KEY}\Common" "AutoRun" 1
+  ${Else}
+    WriteRegDWORD HKLM "${SETTINGS_KEY}\Common" "AutoRun" 0
+  ${EndIf}
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"

@@ -1,6 +1,7 @@
 #include "device_tree.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace zel::search {
 
@@ -39,9 +40,10 @@ std::string readProperty(DevInst node, std::uint32_t property) {
 std::string readInstanceSuffix(DevInst node) {
     char id[kDeviceIdBufferLength] = {};
     if (cmGetDeviceId(node, id, sizeof id) != kCrSuccess) return {};
-    id[sizeof id - 1] = '\0';
-    const char* slash = std::strrchr(id, '\\');
-    return slash != nullptr ? std::string(slash + 1) : std::string(id);
+    // An ID that fills the buffer exactly comes without a terminator: its last character counts.
+    const std::string_view text(id, strnlen(id, sizeof id));
+    const std::size_t slash = text.rfind('\\');
+    return std::string(slash != std::string_view::npos ? text.substr(slash + 1) : text);
 }
 
 DeviceTree::DeviceTree() {

@@ -20,6 +20,9 @@ inline constexpr std::uint32_t IDM_DEVICE_LAST = 1050;
 inline constexpr std::uint32_t WM_TRAYNOTIFY = platform::kWmApp + 0x64;
 inline constexpr std::uint32_t kTrayIconId = 100;
 inline constexpr std::uintptr_t IDT_STARTUP = 1;
+// Adds the shell refused (it is not running yet at log-on) are tried again this often.
+inline constexpr std::uintptr_t IDT_TRAY_RETRY = 2;
+inline constexpr std::uint32_t kTrayRetryMilliseconds = 5000;
 
 // Mouse messages the tray icon reports in lParam.
 using platform::kWmLButtonDown;

@@ -22,7 +22,8 @@ CZelSATAApp& theApp() { return *app::currentApp(); }
 } // namespace
 
 CMainFrame::CMainFrame()
-    : closeRequestMessage_(registerWindowMessage("ZELSATA")), downloadMessage_(registerWindowMessage("ZELDOWNLOAD")) {}
+    : closeRequestMessage_(registerWindowMessage("ZELSATA")), downloadMessage_(registerWindowMessage("ZELDOWNLOAD")),
+      taskbarCreatedMessage_(registerWindowMessage("TaskbarCreated")) {}
 
 bool CMainFrame::Create(const char* title) {
     frame_ = FrameWindow::create(*this, title);
@@ -47,7 +48,17 @@ bool CMainFrame::SetTrayIcon(std::uint32_t operation) {
 }
 
 void CMainFrame::ShowOrHideTrayIcon() {
-    SetTrayIcon(theApp().inventory().devicesPresent() ? kNimAdd : kNimDelete);
+    if (!theApp().inventory().devicesPresent()) {
+        killTimer(window(), IDT_TRAY_RETRY);
+        SetTrayIcon(kNimDelete);
+        return;
+    }
+    // An add is refused also when the icon is already there, which a modification shows.
+    if (SetTrayIcon(kNimAdd) || SetTrayIcon(kNimModify)) {
+        killTimer(window(), IDT_TRAY_RETRY);
+        return;
+    }
+    setTimer(window(), IDT_TRAY_RETRY, kTrayRetryMilliseconds);
 }
 
 bool CMainFrame::onMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
@@ -59,6 +70,7 @@ bool CMainFrame::onMessage(Window window, std::uint32_t message, std::uintptr_t 
         return true;
     case kWmTimer:
         if (wParam == IDT_STARTUP) OnStartupTimer();
+        if (wParam == IDT_TRAY_RETRY) ShowOrHideTrayIcon();
         return false; // ticks also get the default processing
     case kWmDestroy:
         // The stored record, unchanged: deleting an icon never added is refused, harmlessly.
@@ -90,6 +102,12 @@ bool CMainFrame::onMessage(Window window, std::uint32_t message, std::uintptr_t 
         result = 1;
         return true;
     }
+    if (message == taskbarCreatedMessage_ && message != 0) {
+        // Explorer restarted and forgot every icon.
+        ShowOrHideTrayIcon();
+        result = 0;
+        return true;
+    }
     if (message == downloadMessage_ && message != 0) {
         result = 1; // accepted; the download library may post it, nothing follows
         return true;
@@ -109,9 +127,14 @@ void CMainFrame::OnStartupTimer() {
     unsigned char autoUpdate[4] = {};
     app::ReadSetting(kHkeyLocalMachine, app::kSettingsKey, app::kAutoUpDate, autoUpdate, sizeof autoUpdate);
     if (autoUpdate[0] != 1) return;
+    // Busy like every other check: clicks on the icon only raise what is open.
+    CZelSATAApp& app = theApp();
+    const int wasBusy = app.GetBusy();
+    app.SetBusy(1);
     char question[256] = {};
-    theApp().LoadUiString(IDS_ASK_CHECK_FOR_UPDATE, question, 255);
-    if (messageBox(0, question, "ZelSATA DownLoad", kMbYesNo) == kIdYes) theApp().CheckForUpdate();
+    app.LoadUiString(IDS_ASK_CHECK_FOR_UPDATE, question, 255);
+    if (messageBox(0, question, "ZelSATA DownLoad", kMbYesNo) == kIdYes) app.CheckForUpdate();
+    app.SetBusy(wasBusy);
 }
 
 void CMainFrame::OnTrayNotify(std::uint32_t mouseMessage) {
@@ -127,6 +150,8 @@ void CMainFrame::OnTrayNotify(std::uint32_t mouseMessage) {
         setForegroundWindow(window());
         menuDevices_ = BuildDeviceMenu(deviceMenu_);
         trackPopupMenu(deviceMenu_, window(), cursor);
+        // Lets the menu close properly: otherwise the next click may open one that vanishes.
+        postMessage(window(), kWmNull, 0, 0);
         break;
     case kWmRButtonUp:
         if (app.GetBusy() == 1) {

@@ -24,7 +24,8 @@ public:
 
     // Adds (kNimAdd), or deletes (kNimDelete), the tray icon; the shell's answer.
     bool SetTrayIcon(std::uint32_t operation);
-    // Shows the icon while devices are present, hides it otherwise.
+    // Shows the icon while devices are present, hides it otherwise. An add the shell
+    // refuses (not running yet at log-on) is tried again on a timer.
     void ShowOrHideTrayIcon();
 
     bool onMessage(platform::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
@@ -47,6 +48,7 @@ private:
     platform::TrayIconRecord trayIcon_;
     std::uint32_t closeRequestMessage_ = 0;
     std::uint32_t downloadMessage_ = 0;
+    std::uint32_t taskbarCreatedMessage_ = 0; // the shell (Explorer) has started again
 };
 
 } // namespace zel::tray

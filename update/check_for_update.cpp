@@ -22,9 +22,15 @@ namespace zel::app {
 
 using namespace zel::platform;
 
-void CZelSATAApp::CheckForUpdate() {
+void CZelSATAApp::CheckForUpdate(Window owner) {
+    if (checking_) return;
+    checking_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{checking_};
     update::CDownLoadDlg download;
-    if (download.DoModal(resourceLibrary, mainWindow()) != kIdOk) return; // the dialog has said why
+    if (download.DoModal(resourceLibrary, owner != 0 ? owner : mainWindow()) != kIdOk) return; // the dialog has said why
 
     char published[16] = {};
     ReadSetting(kHkeyLocalMachine, kSettingsKey, kVersion, published, sizeof published);

@@ -2,6 +2,7 @@
 #include "download_dlg.h"
 
 #include "download_worker.h"
+#include "help.h"
 #include "update_server.h"
 #include "zelsata_app.h"
 
@@ -69,9 +70,17 @@ bool CDownLoadDlg::onMessage(Window window, std::uint32_t message, std::uintptr_
     case kWmDestroy:
         OnDestroy();
         return false;
+    case kWmHelp:
+        app::OpenHelpPage();
+        answer = 1;
+        return true;
     default:
         return false; // painting, Enter and Escape: the dialog's own handling
     }
+}
+
+bool CDownLoadDlg::preTranslate(std::uint32_t message, std::uintptr_t virtualKey) {
+    return app::OpenHelpOnF1(message, virtualKey);
 }
 
 void CDownLoadDlg::SetUpBar(Window window) {

@@ -32,6 +32,7 @@ public:
 
     bool onMessage(platform::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                    std::intptr_t& answer) override;
+    bool preTranslate(std::uint32_t message, std::uintptr_t virtualKey) override;
 
 private:
     bool OnInitDialog(platform::Window window);

@@ -48,7 +48,9 @@ std::uint32_t DownLoadWorker(void* session) {
     const bool parsed = ParseVersionFile(bytes, count, published);
     if (parsed) {
         writeText(app::kVersion, published.version, sizeof published.version);
-        writeText(app::kHome, published.home.c_str(), published.home.size());
+        // An address that may not reach the shell is not kept either, nor an earlier one.
+        const std::string home = IsWebAddress(published.home) ? published.home : std::string();
+        writeText(app::kHome, home.c_str(), home.size());
     }
     // A fetched file never outlives its attempt; one that cannot be deleted is left for
     // the next fetch to overwrite.

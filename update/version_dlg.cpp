@@ -1,6 +1,7 @@
 // The version dialog's message handlers.
 #include "version_dlg.h"
 
+#include "help.h"
 #include "own_version.h"
 #include "settings.h"
 #include "zelsata_app.h"
@@ -79,9 +80,17 @@ bool CVersionDlg::onMessage(Window window, std::uint32_t message, std::uintptr_t
         return true;
     case kWmCommand:
         return OnCommand(window, wParam);
+    case kWmHelp:
+        app::OpenHelpPage();
+        answer = 1;
+        return true;
     default:
         return false;
     }
+}
+
+bool CVersionDlg::preTranslate(std::uint32_t message, std::uintptr_t virtualKey) {
+    return app::OpenHelpOnF1(message, virtualKey);
 }
 
 bool CVersionDlg::OnInitDialog(Window window) {
@@ -94,7 +103,8 @@ bool CVersionDlg::OnInitDialog(Window window) {
 
     char shown[256] = {};
     getDlgItemText(window, IDC_VERSION_FILE_VERSION, shown, 255);
-    if (IsCompactVersion(shown)) MakeCompact(window);
+    compact_ = IsCompactVersion(shown);
+    if (compact_) MakeCompact(window);
     return true; // the system sets the focus
 }
 
@@ -165,6 +175,11 @@ bool CVersionDlg::OnCtlColor(std::uintptr_t deviceContext, Window control, std::
 bool CVersionDlg::OnCommand(Window window, std::uintptr_t wParam) {
     const int id = static_cast<int>(wParam & 0xFFFF);
     const auto notification = static_cast<std::uint32_t>((wParam >> 16) & 0xFFFF);
+    // The about box has no buttons: Enter and Escape only close it.
+    if (compact_ && (id == kIdOk || id == kIdCancel)) {
+        endDialog(window, id);
+        return true;
+    }
     if (id == kIdOk) {
         OnOK(window);
         return true;
@@ -186,7 +201,8 @@ bool CVersionDlg::OnCommand(Window window, std::uintptr_t wParam) {
 void CVersionDlg::OnOK(Window window) {
     enableDlgItem(window, kIdOk, false);
     enableDlgItem(window, kIdCancel, false);
-    if (app::CZelSATAApp* app = app::currentApp()) app->CheckForUpdate();
+    // Owned by this dialog, which stays disabled, buttons and box alike, until the check ends.
+    if (app::CZelSATAApp* app = app::currentApp()) app->CheckForUpdate(window);
     SaveAutoUpdateSetting(window);
     enableDlgItem(window, kIdOk, true);
     enableDlgItem(window, kIdCancel, true);

@@ -23,6 +23,7 @@ public:
 
     bool onMessage(platform::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                    std::intptr_t& answer) override;
+    bool preTranslate(std::uint32_t message, std::uintptr_t virtualKey) override;
 
     // Stores the check box's state as the start-up question's setting.
     void SaveAutoUpdateSetting(platform::Window window);
@@ -36,6 +37,8 @@ private:
     bool OnCtlColor(std::uintptr_t deviceContext, platform::Window control, std::intptr_t& brush) const;
     bool OnCommand(platform::Window window, std::uintptr_t wParam);
     void OnOK(platform::Window window);
+
+    bool compact_ = false;
 };
 
 } // namespace zel::update

@@ -52,9 +52,18 @@ bool IsWebAddress(std::string_view address) {
     else
         return false;
     if (host >= address.size() || address[host] == '/') return false; // no host
-    for (char c : address) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7F) return false;
+    // The characters an address may carry (unreserved, reserved and complete %XX
+    // escapes); quotes, blanks and the like could change what the shell is told.
+    constexpr std::string_view kAllowed = "-._~:/?#[]@!$&'()*+,;=";
+    const auto isHex = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    };
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        const char c = address[i];
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) continue;
+        if (kAllowed.find(c) != std::string_view::npos) continue;
+        if (c != '%' || i + 2 >= address.size() || !isHex(address[i + 1]) || !isHex(address[i + 2])) return false;
+        i += 2;
     }
     return true;
 }

@@ -29,8 +29,9 @@ bool ParseVersionFile(const unsigned char* bytes, std::size_t count, PublishedVe
 bool IsDifferentVersion(const char (&stored)[16], const char* own);
 
 // Whether an address may be handed to the shell: "http://" or "https://" and a host,
-// printable ASCII without blanks, at most kMaxHomeLength characters. Anything else
-// (a file name such as "httpevil.exe", control characters) could start a program.
+// only the characters an address may carry (well-formed %XX escapes), at most
+// kMaxHomeLength characters. Anything else (a file name such as "httpevil.exe", quotes,
+// control characters) could start a program or change its arguments.
 bool IsWebAddress(std::string_view address);
 
 } // namespace zel::update

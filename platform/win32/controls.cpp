@@ -75,6 +75,10 @@ bool listViewSelectAndFocus(Window dialog, int controlId, int row) {
            FALSE;
 }
 
+void listViewSetSelectionMark(Window dialog, int controlId, int row) {
+    sendTo(dialog, controlId, LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(row));
+}
+
 int listViewSelectionMark(Window dialog, int controlId) {
     HWND control = item(dialog, controlId);
     return control != nullptr ? static_cast<int>(SendMessageA(control, LVM_GETSELECTIONMARK, 0, 0)) : -1;

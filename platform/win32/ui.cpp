@@ -11,7 +11,7 @@
 namespace zel::platform {
 namespace {
 
-constexpr const char* kFrameClass = "ZelSATAFrame";
+constexpr const char* kFrameClass = kFrameClassName;
 
 HWND toHwnd(Window window) { return reinterpret_cast<HWND>(window); }
 Window toWindow(HWND hwnd) { return reinterpret_cast<Window>(hwnd); }
@@ -93,6 +93,8 @@ bool killTimer(Window window, std::uintptr_t id) { return KillTimer(toHwnd(windo
 std::uint32_t registerWindowMessage(const char* name) { return RegisterWindowMessageA(name); }
 
 Window findWindow(const char* title) { return toWindow(FindWindowA(nullptr, title)); }
+
+Window findFrameWindow(const char* title) { return toWindow(FindWindowA(kFrameClass, title)); }
 
 const char* commandLine() { return GetCommandLineA(); }
 

@@ -11,6 +11,11 @@
 ;                              program's own window): exit 0 once none is left
 ;   wine_helper.exe exec       run the command line in ZEL_EXEC_LINE, wait for it, and exit
 ;                              with its exit code (255 when it cannot be started)
+;   wine_helper.exe folder     show a window of another class titled "ZelSATA", as Explorer
+;                              titles a window showing the program's folder, until the box
+;                              captioned "holder" that keeps it alive is closed
+;   wine_helper.exe folder-appear  wait up to 20 s for that window: exit 0 once it exists
+;   wine_helper.exe release    close the "holder" box (the folder window goes with it)
 
 !ifndef OUTFILE
   !error "pass -DOUTFILE=..."
@@ -40,6 +45,32 @@ Function .onInit
     ${Else}
       SetErrorLevel $1
     ${EndIf}
+  ${ElseIf} $0 == "folder"
+    ; WS_VISIBLE | WS_CAPTION; the box below runs the thread's message loop for it.
+    System::Call 'user32::CreateWindowExW(i 0, w "Static", w "ZelSATA", i 0x10C00000, i 40, i 40, i 320, i 200, p 0, p 0, p 0, p 0) p .r1'
+    System::Call 'user32::MessageBoxW(p 0, w "keeps the folder window open", w "holder", i 0) i .r2'
+    SetErrorLevel 0
+  ${ElseIf} $0 == "folder-appear"
+    SetErrorLevel 1
+    ${For} $2 1 200
+      FindWindow $1 "Static" "ZelSATA"
+      ${If} $1 <> 0
+        SetErrorLevel 0
+        ${Break}
+      ${EndIf}
+      Sleep 100
+    ${Next}
+  ${ElseIf} $0 == "release"
+    SetErrorLevel 1
+    ${For} $2 1 100
+      FindWindow $1 "#32770" "holder"
+      ${If} $1 = 0
+        SetErrorLevel 0
+        ${Break}
+      ${EndIf}
+      SendMessage $1 ${WM_CLOSE} 0 0 /TIMEOUT=1000
+      Sleep 100
+    ${Next}
   ${ElseIf} $0 == "present"
     FindWindow $1 "" "ZelSATA"
     ${If} $1 = 0

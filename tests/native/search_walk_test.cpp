@@ -42,6 +42,19 @@ TEST(DeviceTreeWalk, VisitsEveryNodeOnceInPreOrderWithTwoQueriesANode) {
     EXPECT_EQ(sim::calls(sim::Op::cmGetParent), 0u);
 }
 
+TEST(DeviceTreeWalk, InstanceSuffixOfAnIdFillingTheWholeBuffer) {
+    // Windows copies an ID of exactly the buffer's size without a terminator.
+    const std::string full = "USBSTOR\\DISK\\" + std::string(260 - 13 - 1, '7') + "Z";
+    ASSERT_EQ(full.size(), 260u);
+    sim::MachineBuilder b;
+    b.root().child().instanceId(full);
+    b.root().child().instanceId(full + "X"); // too long: the call fails, no suffix
+    sim::ScopedMachine machine(b.build());
+    std::vector<std::string> suffixes;
+    search::walkPreOrder([&](platform::DevInst node) { suffixes.push_back(search::readInstanceSuffix(node)); });
+    EXPECT_EQ(suffixes, (std::vector<std::string>{"0", full.substr(13), ""}));
+}
+
 TEST(DeviceTreeWalk, DeepChainNeedsNoRecursion) {
     sim::MachineBuilder b;
     sim::NodeRef node = b.root();

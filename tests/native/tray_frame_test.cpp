@@ -64,6 +64,35 @@ TEST_F(Frame, NoDeviceNoIconAndTheUpdateQuestionOnceWhenAskedFor) {
     EXPECT_EQ(boxes[0].owner, 0u);
 }
 
+TEST_F(Frame, IconComesBackWhenTheShellWasNotReadyOrRestarts) {
+    // At log-on the shell refuses the first adds: the frame tries again on a timer.
+    sim::failTrayIconAdds(2);
+    start(sim::defaultMachine());
+    wait(1000);
+    EXPECT_TRUE(sim::trayIcons().empty());
+    EXPECT_TRUE(sim::timerRunning(app_->mainWindow(), IDT_TRAY_RETRY));
+    wait(kTrayRetryMilliseconds);
+    EXPECT_TRUE(sim::trayIcons().empty()) << "still refused";
+    wait(kTrayRetryMilliseconds);
+    ASSERT_EQ(sim::trayIcons().size(), 1u);
+    EXPECT_EQ(sim::trayIcons()[0].flags, 7u);
+    EXPECT_FALSE(sim::timerRunning(app_->mainWindow(), IDT_TRAY_RETRY)) << "stops once the icon is there";
+
+    // Explorer restarts: the icon is added again.
+    sim::restartShell();
+    sim::pumpMessages();
+    ASSERT_EQ(sim::trayIcons().size(), 1u);
+    EXPECT_EQ(sim::trayIcons()[0].window, app_->mainWindow());
+
+    // Without devices a restart adds nothing, and a device change finds the icon already there.
+    sim::install(withoutCard());
+    send(platform::kWmDeviceChange, DBT_DEVNODES_CHANGED, 0);
+    sim::restartShell();
+    sim::pumpMessages();
+    EXPECT_TRUE(sim::trayIcons().empty());
+    EXPECT_FALSE(sim::timerRunning(app_->mainWindow(), IDT_TRAY_RETRY));
+}
+
 TEST_F(Frame, DeviceChangesRebuildAndFollowWithTheIcon) {
     start(sim::defaultMachine());
     wait(1000);

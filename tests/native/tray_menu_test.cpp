@@ -69,6 +69,8 @@ TEST_F(Menus, LeftClickListsEveryDeviceWithItsCommand) {
     EXPECT_EQ(shown[0][1].text, str(7) + " Maxtor 6Y160M0 SCSI Disk Device" + str(6) + " (F:)  (G:) ");
     EXPECT_EQ(sim::foregroundWindow(), app_->mainWindow());
     EXPECT_EQ(sim::liveMenus(), 1) << "the device menu is kept until the next click";
+    EXPECT_EQ(sim::queuedMessages(app_->mainWindow()), std::vector<std::uint32_t>{platform::kWmNull})
+        << "so that the next click on the icon opens a menu that stays";
     click(0x201);
     EXPECT_EQ(sim::liveMenus(), 1) << "and replaced by it";
 }
@@ -97,7 +99,7 @@ TEST_F(Menus, EmptyInventoryOffersOneItemThatDoesNothing) {
     ASSERT_EQ(shown[0].size(), 1u);
     EXPECT_EQ(shown[0][0].command, 0u);
     EXPECT_EQ(shown[0][0].text, str(13));
-    EXPECT_TRUE(sim::queuedMessages(app_->mainWindow()).empty());
+    EXPECT_EQ(sim::queuedMessages(app_->mainWindow()), std::vector<std::uint32_t>{platform::kWmNull}) << "no command";
 }
 
 TEST_F(Menus, RightClickShowsTheFiveCommandsAndTheirLabels) {

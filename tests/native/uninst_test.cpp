@@ -94,6 +94,16 @@ TEST_F(UninstallHelper, AnyOtherSelectorWarnsThenClosesAllThree) {
     EXPECT_EQ(boxes[0].owner, 0u);
 }
 
+TEST_F(UninstallHelper, OnlyTheProgramsOwnWindowIsAsked) {
+    // Opened first, so that a search by title alone would find it.
+    const platform::Window explorer = sim::openOtherProgramWindow("ZelSATA");
+    windows["ZelSATA"] = std::make_unique<RecordingWindow>("ZelSATA");
+    uninst::RunUninstallHelper("ZelUninst.exe 1");
+    EXPECT_TRUE(sim::queuedMessages(explorer).empty()) << "another program's window is never asked";
+    sim::pumpMessages();
+    EXPECT_EQ(windows["ZelSATA"]->received.size(), 1u);
+}
+
 TEST_F(UninstallHelper, RegistersOnlyForTargetsItFinds) {
     uninst::RunUninstallHelper("ZelUninst.exe 1");
     uninst::RunUninstallHelper("ZelUninst.exe 0");

@@ -5,6 +5,9 @@
 
 #include "commands.h"
 
+#include <zel/sim/controls.h>
+#include <zel/sim/dialog.h>
+
 namespace zel::test {
 namespace {
 
@@ -86,12 +89,24 @@ TEST_F(UpdateCheck, NothingMoreWhenTheOwnVersionCannotBeReadOrTheHomeIsNoWebAddr
     // A record whose "address" names a program: offered (the versions differ) but never
     // handed to the shell.
     sim::resetUi();
-    publish("SATA01,1.15,x,httpevil.exe\r\n");
-    start(sim::defaultMachine());
-    sim::answerMessageBoxes({platform::kIdYes});
-    app_->CheckForUpdate();
-    EXPECT_EQ(sim::messageBoxes().size(), 1u);
-    EXPECT_TRUE(sim::shellOpened().empty());
+    sim::Machine earlier = sim::defaultMachine();
+    setValue(earlier, app::kSettingsKey, "Home", platform::kRegSz, "http://old.example.com/");
+    for (const char* address : {"httpevil.exe", "http://example.com/\"&calc.exe", "http://example.com/%zz"}) {
+        SCOPED_TRACE(address);
+        publish(std::string("SATA01,1.15,x,") + address + "\r\n");
+        start(earlier);
+        sim::answerMessageBoxes({platform::kIdYes});
+        app_->CheckForUpdate();
+        EXPECT_EQ(sim::messageBoxes().size(), 1u);
+        EXPECT_TRUE(sim::shellOpened().empty());
+        // Not kept either: neither the refused address nor the earlier one stays as Home.
+        const sim::RegistryValue* home = installedValue(app::kSettingsKey, "Home");
+        ASSERT_NE(home, nullptr);
+        EXPECT_EQ(home->data, "");
+        app_->ExitInstance();
+        app_.reset();
+        sim::resetUi();
+    }
 }
 
 TEST_F(UpdateCheck, TheStartUpQuestionRunsTheCheckOnYesAndTheHostCanBeChangedForTests) {
@@ -101,8 +116,18 @@ TEST_F(UpdateCheck, TheStartUpQuestionRunsTheCheckOnYesAndTheHostCanBeChangedFor
     publish("SATA01,1.14,ZelSATA,http://www.example.com/\r\n");
     start(machine);
     sim::answerMessageBoxes({platform::kIdYes});
+    // While the start-up check runs the program is busy, and a second check is refused.
+    sim::forgetDialogs();
+    int busyDuringCheck = -1;
+    sim::scriptDialogActions({sim::UserAction::call([&](platform::Window) {
+        busyDuringCheck = app_->GetBusy();
+        app_->CheckForUpdate();
+    })});
     sim::advanceTime(1000);
     sim::pumpMessages();
+    EXPECT_EQ(busyDuringCheck, 1);
+    EXPECT_EQ(app_->GetBusy(), 0);
+    EXPECT_EQ(sim::dialogRuns().size(), 1u) << "one download dialog";
     EXPECT_EQ(fakeDownLoad().fetches, 1);
     EXPECT_STREQ(fakeDownLoad().server.host, "127.0.0.1:2121");
     const auto boxes = sim::messageBoxes();

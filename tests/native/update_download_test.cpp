@@ -95,6 +95,14 @@ TEST_F(Download, SuccessStoresTheRecordDeletesTheFileAndFillsTheBar) {
     EXPECT_NE(loads.back(), "ZelDownLoad.dll") << "never from the current directory";
 }
 
+TEST_F(Download, F1OpensTheHelpPageOncePerPress) {
+    startWith();
+    sim::forgetDialogs();
+    sim::pressKey(platform::kVkF1);
+    EXPECT_EQ(runDialog(), platform::kIdOk);
+    EXPECT_EQ(sim::shellOpened(), std::vector<std::string>{"C:\\Program Files\\ZelSATA\\index.html"});
+}
+
 TEST_F(Download, EachFailureSaysOneThingAndKeepsThePublishedVersion) {
     struct Case {
         const char* what;

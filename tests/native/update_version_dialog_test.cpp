@@ -9,6 +9,8 @@
 #include <zel/sim/controls.h>
 #include <zel/sim/dialog.h>
 
+#include <algorithm>
+
 namespace zel::test {
 namespace {
 
@@ -33,9 +35,11 @@ protected:
             if (t.query.ends_with("FileVersion")) t.text = version;
         return machine;
     }
-    sim::DialogRun show(std::vector<UserAction> actions = {}) {
+    // Runs the dialog; `key` is pressed as it opens.
+    sim::DialogRun show(std::vector<UserAction> actions = {}, int key = 0) {
         sim::scriptDialogActions(std::move(actions));
         sim::forgetDialogs();
+        if (key != 0) sim::pressKey(key);
         app_->ShowVersionDialog();
         const auto runs = sim::dialogRuns();
         return runs.empty() ? sim::DialogRun{} : runs.front();
@@ -84,6 +88,19 @@ TEST_F(VersionDialog, CompactFormShowsTheResourceTextsAndClosesOnAClick) {
     const sim::DialogRun large = show({UserAction::send(platform::kWmKeyDown, platform::kVkEscape)});
     ASSERT_TRUE(large.resizedClient);
     EXPECT_EQ(large.resizedClient->bottom, 115);
+
+    // Enter and Escape close the about box; Enter never starts an update check.
+    for (int key : {platform::kVkReturn, platform::kVkEscape}) {
+        const sim::DialogRun closed = show({}, key);
+        EXPECT_EQ(sim::dialogRuns().size(), 1u) << "no download dialog";
+        EXPECT_NE(closed.endCode, -1) << key;
+    }
+    EXPECT_EQ(fakeDownLoad().fetches, 0);
+    EXPECT_EQ(autoUpdate(), "<absent>");
+
+    // F1 opens the help page, once per press.
+    show({}, platform::kVkF1);
+    EXPECT_EQ(sim::shellOpened(), std::vector<std::string>{"C:\\Program Files\\ZelSATA\\index.html"});
 }
 
 TEST_F(VersionDialog, FullFormListsVersionsAndDateAndAppliesTheCheckBox) {
@@ -141,6 +158,15 @@ TEST_F(VersionDialog, CancelKeepsTheSettingAndOkRunsTheCheckThenStores) {
     run = show({UserAction::clickCheckBox(1008), UserAction::clickButton(platform::kIdOk)});
     EXPECT_EQ(run.endCode, platform::kIdOk);
     EXPECT_EQ(fakeDownLoad().fetches, 1);
+    // The download dialog belongs to the version dialog, which it disables while it runs.
+    const auto runs = sim::dialogRuns();
+    const auto of = [&](std::uint32_t id) {
+        return std::find_if(runs.begin(), runs.end(), [&](const sim::DialogRun& r) { return r.templateId == id; });
+    };
+    ASSERT_NE(of(109), runs.end());
+    ASSERT_NE(of(106), runs.end());
+    EXPECT_EQ(of(109)->owner, of(106)->window);
+    EXPECT_TRUE(of(109)->ownerDisabled);
     EXPECT_EQ(autoUpdate(), sim::dwordBytes(0));
     const auto boxes = sim::messageBoxes();
     ASSERT_EQ(boxes.size(), 2u);

@@ -78,6 +78,13 @@ TEST(VersionFile, OnlyWebAddressesGoToTheShell) {
     EXPECT_FALSE(IsWebAddress("http://example.com/\x83\x41"));
     EXPECT_FALSE(IsWebAddress(""));
     EXPECT_FALSE(IsWebAddress("http://" + std::string(121, 'a')));
+    // Only the characters an address may carry, and complete %XX escapes.
+    EXPECT_TRUE(IsWebAddress("http://example.com/a%20b;c?q=1&r=[x]+'!$*(,)~_-.@=#top"));
+    for (const char* refused : {"http://example.com/\"x", "http://example.com/<b>", "http://example.com/a^b",
+                                "http://example.com/{x}", "http://example.com/a|b", "http://example.com\\x",
+                                "http://example.com/`x`", "http://example.com/%zz", "http://example.com/%4",
+                                "http://example.com/%"})
+        EXPECT_FALSE(IsWebAddress(refused)) << refused;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "ftp_fetch.h"
 #include "request.h"
 #include "zeldownload.h"
 
@@ -251,7 +252,7 @@ TEST_F(FtpServer, FetchesTheExactBytesAndReplacesAnEarlierCopy) {
     // Every byte value, over several blocks: a text-mode transfer would change it.
     ASSERT_NE(fetch(serverInfo(host_, "blob.bin")), 0);
     std::string blob = readFile("blob.bin");
-    EXPECT_EQ(blob.size(), 256u * 600u);
+    EXPECT_EQ(blob.size(), 256u * 200u);
     EXPECT_TRUE(blob == served("blob.bin"));
 
     // Nothing else is left behind.
@@ -280,6 +281,21 @@ TEST_F(FtpServer, FailuresLeaveTheCurrentDirectoryAsItWas) {
     EXPECT_EQ(currentDirectory(), before);
     EXPECT_EQ(readFile("version.csv"), old);
     EXPECT_EQ(readFile("broken.csv"), old);
+}
+
+TEST_F(FtpServer, AServerThatSendsWithoutEndIsGivenUpWithNothingLeft) {
+    // Given up after 64 KiB.
+    EXPECT_EQ(fetch(serverInfo(host_, "endless.csv")), 0);
+    EXPECT_EQ(lastError_(), zel::kDownLoadNoFile);
+    EXPECT_TRUE(currentDirectory().empty());
+
+    // A byte now and then never reaches the limit: the deadline for the whole fetch ends
+    // it (a minute in the library, two seconds here).
+    zel::download::Request request;
+    const UpdateServerInfo info = serverInfo(host_, "trickle.csv");
+    ASSERT_EQ(zel::download::readRequest(&info, request), zel::kDownLoadOk);
+    EXPECT_EQ(zel::download::fetchFile(request, {64 * 1024, 2000}), zel::kDownLoadNoFile);
+    EXPECT_TRUE(currentDirectory().empty());
 }
 
 TEST_F(FtpServer, ReportsAServerThatDoesNotListen) {

@@ -2,12 +2,14 @@
 
 Serves ROOT read-only to one account on 127.0.0.1, on a port the system picks, and writes
 that port to PORT_FILE once it listens. A file whose name starts with "broken" breaks off
-after its first block, the way a dropped link would.
+after its first block, the way a dropped link would; one named "endless..." sends without
+end, one named "trickle..." sends a byte every fifth of a second for ever.
 
     python3 ftp_server.py ROOT PORT_FILE USER PASSWORD
 """
 import os
 import sys
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
@@ -35,11 +37,31 @@ class BreaksOff:
         self._file.close()
 
 
+class Endless(BreaksOff):
+    """A file that never ends."""
+
+    def read(self, size=-1):
+        return b"x" * (size if size and size > 0 else 65536)
+
+
+class Trickles(BreaksOff):
+    """A file that never ends and comes a byte at a time."""
+
+    def read(self, size=-1):
+        time.sleep(0.2)
+        return b"x"
+
+
 class Files(AbstractedFS):
     def open(self, filename, mode):
         file = super().open(filename, mode)
-        if os.path.basename(filename).startswith("broken"):
+        name = os.path.basename(filename)
+        if name.startswith("broken"):
             return BreaksOff(file)
+        if name.startswith("endless"):
+            return Endless(file)
+        if name.startswith("trickle"):
+            return Trickles(file)
         return file
 
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a test program with a loopback FTP server beside it and stops the server after.
 #   ftp_session.sh SERVER_SCRIPT EMULATOR PROGRAM [ARGS...]
-# The server serves a fresh directory holding version.csv, blob.bin (every byte value)
-# and broken.csv (breaks off mid-transfer) to the update account. The program learns
+# The server serves a fresh directory holding version.csv, blob.bin (every byte value),
+# broken.csv (breaks off mid-transfer), endless.csv (never ends) and trickle.csv (a byte
+# at a time, never ends) to the update account. The program learns
 # the port from ZEL_FTP_PORT and the served directory, as a Windows path, from
 # ZEL_FTP_ROOT.
 set -euo pipefail
@@ -25,9 +26,11 @@ mkdir "$ROOT/served"
 printf 'SATA00,1.01,http://www.example.com/other/\r\nSATA01,1.15,ZelSATA,http://www.example.com/zelsata/\r\n' >"$ROOT/served/version.csv"
 /usr/bin/python3 -c '
 import sys
-open(sys.argv[1], "wb").write(bytes(range(256)) * 600)
+open(sys.argv[1], "wb").write(bytes(range(256)) * 200)
 open(sys.argv[2], "wb").write(b"x" * 300000)
-' "$ROOT/served/blob.bin" "$ROOT/served/broken.csv"
+for name in sys.argv[3:]:
+    open(name, "wb").write(b"x")
+' "$ROOT/served/blob.bin" "$ROOT/served/broken.csv" "$ROOT/served/endless.csv" "$ROOT/served/trickle.csv"
 
 # Debian's python3, where python3-pyftpdlib lives, whatever python comes first on PATH.
 /usr/bin/python3 "$SERVER_SCRIPT" "$ROOT/served" "$ROOT/port" pelori 'mov+tgaq47' \

@@ -111,15 +111,15 @@ DWORD readAutoRun() {
     return value;
 }
 
-// Starts with the switch off, as a fresh installation does.
-bool forgetAutoRun() {
+bool writeAutoRun(DWORD on) {
     HKEY key = nullptr;
-    LSTATUS status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ondel\\ZelSATA\\Common", 0, KEY_SET_VALUE, &key);
-    if (status == ERROR_SUCCESS) {
-        status = RegDeleteValueA(key, "AutoRun");
-        RegCloseKey(key);
-    }
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ondel\\ZelSATA\\Common", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const bool ok =
+        RegSetValueExA(key, "AutoRun", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
 }
 
 bool writeRunValue(const std::string& command) {
@@ -142,9 +142,10 @@ TEST(OutsideChange, TheDeviceListDialogListsRemovesAndFollowsPluggedDisks) {
     const std::string removed = englishText(17);
     const std::string notice = englishText(20);
     ASSERT_FALSE(noDevices.empty());
-    const std::string installed = "\"C:\\Program Files\\ZelSATA\\ZelSATA.ex_\"";
+    // Log-on start on in both places, as a fresh installation leaves it.
+    const std::string installed = "\"C:\\Program Files\\ZelSATA\\ZelSATA.exe\"";
     ASSERT_TRUE(writeRunValue(installed));
-    ASSERT_TRUE(forgetAutoRun());
+    ASSERT_TRUE(writeAutoRun(1));
 
     OutsideHand hand("device-list", "empty-card.json");
     Process program(programPath());
@@ -160,6 +161,7 @@ TEST(OutsideChange, TheDeviceListDialogListsRemovesAndFollowsPluggedDisks) {
     EXPECT_EQ(rows.column(0), std::vector<std::string>{noDevices});
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kApplyId)));
+    EXPECT_EQ(SendMessageA(GetDlgItem(dialog, kAutoRunId), BM_GETCHECK, 0, 0), BST_CHECKED);
 
     // Three devices arrive while it is open: the list fills, Remove becomes available.
     ASSERT_TRUE(hand.plug(kWdcDisk, kCard));
@@ -175,15 +177,15 @@ TEST(OutsideChange, TheDeviceListDialogListsRemovesAndFollowsPluggedDisks) {
     EXPECT_EQ(rows.column(2), (std::vector<std::string>{englishText(15), englishText(15), englishText(21)}));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
 
-    // Tick start-at-log-on: a notice, then Apply stores it in both places.
+    // Untick start-at-log-on: a notice, then Apply stores it in both places.
     click(dialog, kAutoRunId);
     EXPECT_EQ(answerMessage(program.id(), dialog), notice);
     EXPECT_TRUE(eventually([&] { return IsWindowEnabled(GetDlgItem(dialog, kApplyId)) != FALSE; }));
     click(dialog, kApplyId);
     std::string expected = installed;
-    expected[expected.size() - 2] = 'e';
+    expected[expected.size() - 2] = '_';
     EXPECT_TRUE(eventually([&] { return readRunValue() == expected; })) << readRunValue();
-    EXPECT_EQ(readAutoRun(), 1u);
+    EXPECT_EQ(readAutoRun(), 0u);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kApplyId)));
 
     // Select the second row with the mouse and remove that disk: the list keeps the others.
@@ -194,15 +196,15 @@ TEST(OutsideChange, TheDeviceListDialogListsRemovesAndFollowsPluggedDisks) {
     ASSERT_TRUE(startHostProgram("\\usr\\bin\\xdotool mousemove " + at + " click 1"));
     EXPECT_TRUE(eventually([&] { return SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0) == 1; }))
         << "the click selects the row";
-    // Unticked before the removal: the removal stores the box as it stands.
+    // Ticked again before the removal: the removal stores the box as it stands.
     click(dialog, kAutoRunId);
     EXPECT_EQ(answerMessage(program.id(), dialog), notice);
     click(dialog, IDOK);
     EXPECT_EQ(answerMessage(program.id(), dialog), removed);
     EXPECT_TRUE(eventually([&] { return rows.count() == 2; })) << rows.count() << " rows; the active popup is " << GetLastActivePopup(frame) << ", the dialog " << dialog;
     EXPECT_EQ(rows.column(1), (std::vector<std::string>{"E: ", "H: "}));
-    EXPECT_EQ(readRunValue(), installed) << "the removal stored the unticked box";
-    EXPECT_EQ(readAutoRun(), 0u);
+    EXPECT_EQ(readRunValue(), installed) << "the removal stored the ticked box";
+    EXPECT_EQ(readAutoRun(), 1u);
 
     // Everything pulled by hand: the single row saying so, and Remove unavailable again.
     ASSERT_TRUE(hand.pull(kWdcId));

@@ -202,6 +202,12 @@ bool listViewSelectAndFocus(Window dialog, int controlId, int row) {
     return true;
 }
 
+void listViewSetSelectionMark(Window dialog, int controlId, int row) {
+    std::lock_guard lock(ui().mutex);
+    sim::ListViewState& list = sim::detail::list(dialog, controlId);
+    if (row >= -1 && row < static_cast<int>(list.rows.size())) list.selectionMark = row;
+}
+
 int listViewSelectionMark(Window dialog, int controlId) {
     std::lock_guard lock(ui().mutex);
     return sim::detail::list(dialog, controlId).selectionMark;

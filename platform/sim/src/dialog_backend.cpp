@@ -5,6 +5,7 @@
 #include "dialog_state.h"
 #include "thread_state.h"
 
+#include <zel/platform/controls.h>
 #include <zel/platform/dialog.h>
 
 #include <algorithm>
@@ -85,9 +86,11 @@ void paint(Window window) {
 }
 
 // What a dialog does with a key nobody swallowed: Enter is OK, Escape is Cancel, Alt+F4
-// closes it.
+// closes it, F1 becomes a help request (WM_HELP).
 void defaultKey(Window window, std::uint32_t message, std::uintptr_t key) {
-    if (message == platform::kWmKeyDown && key == platform::kVkReturn)
+    if (message == platform::kWmKeyDown && key == static_cast<std::uintptr_t>(platform::kVkF1))
+        send(window, platform::kWmHelp, 0, 0);
+    else if (message == platform::kWmKeyDown && key == platform::kVkReturn)
         send(window, platform::kWmCommand, platform::kIdOk, 0);
     else if (message == platform::kWmKeyDown && key == platform::kVkEscape)
         send(window, platform::kWmCommand, platform::kIdCancel, 0);

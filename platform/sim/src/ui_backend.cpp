@@ -83,7 +83,7 @@ FrameWindow FrameWindow::create(WindowHandler& handler, const char* title) {
         }
         id = ui().nextWindow;
         ui().nextWindow += 4;
-        ui().windows.push_back({{id, title != nullptr ? title : "", false, true}, &handler});
+        ui().windows.push_back({{id, title != nullptr ? title : "", false, true, true}, &handler});
     }
     if (sim::detail::send(id, kWmCreate, 0, 0) == -1) {
         std::lock_guard lock(ui().mutex);
@@ -188,11 +188,14 @@ std::uint32_t registerWindowMessage(const char* name) {
     return it->second;
 }
 
-Window findWindow(const char* title) {
+namespace {
+
+Window findTitled(const char* title, bool framesOnly) {
     if (title == nullptr) return 0;
     std::lock_guard lock(ui().mutex);
     const std::string_view wanted(title);
     for (const sim::detail::SimWindow& w : ui().windows) {
+        if (framesOnly && !w.state.frame) continue;
         const std::string& have = w.state.title;
         if (have.size() != wanted.size()) continue;
         bool same = true;
@@ -202,6 +205,12 @@ Window findWindow(const char* title) {
     }
     return 0;
 }
+
+} // namespace
+
+Window findWindow(const char* title) { return findTitled(title, false); }
+
+Window findFrameWindow(const char* title) { return findTitled(title, true); }
 
 const char* commandLine() {
     std::lock_guard lock(ui().mutex);
@@ -260,6 +269,10 @@ bool shellNotifyIcon(std::uint32_t operation, const TrayIconRecord& record) {
     const auto found = std::find_if(icons.begin(), icons.end(), same);
     switch (operation) {
     case kNimAdd:
+        if (ui().trayAddFailures > 0) {
+            --ui().trayAddFailures;
+            return false;
+        }
         if (found != icons.end() || sim::detail::find(ui(), record.window) == nullptr) return false;
         icons.push_back(record);
         return true;
@@ -333,6 +346,7 @@ void resetUi() {
     s.zOrderCalls.clear();
     s.shellOpened.clear();
     s.shellFailures = 0;
+    s.trayAddFailures = 0;
     s.menus.clear();
     s.menusShown.clear();
     s.menuChoices.clear();
@@ -435,6 +449,26 @@ void setWindowEnabled(Window window, bool enabled) {
 std::vector<platform::TrayIconRecord> trayIcons() {
     std::lock_guard lock(ui().mutex);
     return ui().trayIcons;
+}
+
+Window openOtherProgramWindow(const char* title) {
+    std::lock_guard lock(ui().mutex);
+    const Window id = ui().nextWindow;
+    ui().nextWindow += 4;
+    ui().windows.push_back({{id, title != nullptr ? title : "", true, true, false}, nullptr});
+    return id;
+}
+
+void failTrayIconAdds(int times) {
+    std::lock_guard lock(ui().mutex);
+    ui().trayAddFailures = times;
+}
+
+void restartShell() {
+    const std::uint32_t message = platform::registerWindowMessage("TaskbarCreated");
+    std::lock_guard lock(ui().mutex);
+    ui().trayIcons.clear();
+    for (const SimWindow& w : ui().windows) ui().queue.push_back({w.state.id, message, 0, 0});
 }
 
 void setKeyDown(int virtualKey, bool down) {

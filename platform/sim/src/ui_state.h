@@ -55,6 +55,7 @@ struct UiState {
     bool failNextCreation = false;
     std::optional<int> quitCode;
     std::vector<platform::TrayIconRecord> trayIcons; // shown, by (window, id)
+    int trayAddFailures = 0; // the next adds the shell refuses
     std::map<int, bool> keysDown;
     std::vector<std::pair<Window, bool>> zOrderCalls;
     std::vector<std::string> shellOpened;

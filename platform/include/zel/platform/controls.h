@@ -39,8 +39,10 @@ ZEL_SYSTEM_API int listViewInsertItem(Window dialog, int controlId, int row, con
 // LVM_SETITEMTEXTA for a later column.
 ZEL_SYSTEM_API bool listViewSetItemText(Window dialog, int controlId, int row, int column, const char* text);
 // Marks the row selected and focused (LVIS_SELECTED | LVIS_FOCUSED). This does not move
-// the selection mark, which only the user's own selection sets.
+// the selection mark, which only the user's own selection or the call below sets.
 ZEL_SYSTEM_API bool listViewSelectAndFocus(Window dialog, int controlId, int row);
+// LVM_SETSELECTIONMARK.
+ZEL_SYSTEM_API void listViewSetSelectionMark(Window dialog, int controlId, int row);
 // LVM_GETSELECTIONMARK: the row the user last selected, -1 for none.
 ZEL_SYSTEM_API int listViewSelectionMark(Window dialog, int controlId);
 

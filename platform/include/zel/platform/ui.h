@@ -97,6 +97,11 @@ ZEL_SYSTEM_API bool isWindowEnabled(Window window);
 ZEL_SYSTEM_API bool setTimer(Window window, std::uintptr_t id, std::uint32_t milliseconds);
 ZEL_SYSTEM_API bool killTimer(Window window, std::uintptr_t id);
 ZEL_SYSTEM_API std::uint32_t registerWindowMessage(const char* name);
+// The window class of every frame window (FrameWindow::create); the setup program names it too.
+inline constexpr const char* kFrameClassName = "ZelSATAFrame";
+// A top-level frame window of this program family with that title (case ignored), 0 if
+// none: never a window of another program that merely carries the title.
+ZEL_SYSTEM_API Window findFrameWindow(const char* title);
 // FindWindowA(no class, title): a top-level window by its title, without regard to case.
 ZEL_SYSTEM_API Window findWindow(const char* title);
 

@@ -26,6 +26,7 @@ struct WindowState {
     std::string title;
     bool visible = false;
     bool enabled = true;
+    bool frame = false; // made by FrameWindow::create, of the family's frame class
 };
 
 // Forgets every window, queued message, timer, message box and scripted answer, and
@@ -79,6 +80,10 @@ ZELSIM_API platform::Window foregroundWindow();
 
 // Notification-area icons shown now, in the order they were added.
 ZELSIM_API std::vector<platform::TrayIconRecord> trayIcons();
+// Makes the shell refuse the next `times` requests to add an icon (not running yet).
+ZELSIM_API void failTrayIconAdds(int times);
+// Explorer restarts: every icon is gone and each window receives "TaskbarCreated" (posted).
+ZELSIM_API void restartShell();
 // Holds a key down (or lets it go) for getKeyState.
 ZELSIM_API void setKeyDown(int virtualKey, bool down);
 // setWindowTopmost calls since the last reset: the window and whether it went topmost.
@@ -93,6 +98,10 @@ ZELSIM_API std::vector<std::string> registeredMessages();
 
 // What commandLine() answers from now on.
 ZELSIM_API void setCommandLine(const std::string& line);
+
+// A top-level window of another program (an Explorer window, say): no handler, so what is
+// posted to it stays queued for queuedMessages until the next pump.
+ZELSIM_API platform::Window openOtherProgramWindow(const char* title);
 
 // Makes the next frame-window creation fail.
 ZELSIM_API void failNextWindowCreation();
