@@ -50,8 +50,9 @@ TEST(DeviceTreeWalk, InstanceSuffixOfAnIdFillingTheWholeBuffer) {
     b.root().child().instanceId(full);
     b.root().child().instanceId(full + "X"); // too long: the call fails, no suffix
     sim::ScopedMachine machine(b.build());
+    search::DeviceTree tree;
     std::vector<std::string> suffixes;
-    search::walkPreOrder([&](platform::DevInst node) { suffixes.push_back(search::readInstanceSuffix(node)); });
+    for (search::DeviceTree::Node n = 0; n < tree.size(); ++n) suffixes.push_back(tree.instanceSuffix(n));
     EXPECT_EQ(suffixes, (std::vector<std::string>{"0", full.substr(13), ""}));
 }
 
