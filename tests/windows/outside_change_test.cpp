@@ -56,7 +56,7 @@ TEST(OutsideChange, TheTrayIconAndTheDeviceMenuFollowThePluggedDisks) {
 
     // The device menu's second item is the disk plugged second: removing it leaves the
     // first one, so pulling that one by hand empties the inventory and takes the icon.
-    PostMessageA(frame, WM_COMMAND, 1002, 0);
+    ASSERT_TRUE(chooseDeviceItem(frame, program.id(), 1002));
     EXPECT_EQ(answerMessage(program.id()), removed);
     EXPECT_TRUE(eventually([] { return !removalUnderWay(); })) << "a broadcast now would be ignored";
     EXPECT_TRUE(trayIconShown(frame)) << "one disk is left";
@@ -72,7 +72,8 @@ TEST(OutsideChange, TheTrayIconAndTheDeviceMenuFollowThePluggedDisks) {
 }
 
 // A disk whose volume stays behind after its removal, and one that refuses to go: both
-// are reported as not removed, and both stay in the menu.
+// are reported as not removed. The first one's node is gone all the same, so the menu
+// shown next names the refusing disk first; the refusing disk stays.
 TEST(OutsideChange, DisksThatDoNotGoAreReportedAsNotRemoved) {
     const std::string failed = englishText(5001);
     ASSERT_FALSE(failed.empty());
@@ -85,9 +86,9 @@ TEST(OutsideChange, DisksThatDoNotGoAreReportedAsNotRemoved) {
     ASSERT_TRUE(OutsideHand::broadcast());
     ASSERT_TRUE(eventually([&] { return trayIconShown(frame); }));
 
-    for (WPARAM command : {1001, 1002}) {
-        PostMessageA(frame, WM_COMMAND, command, 0);
-        EXPECT_EQ(answerMessage(program.id()), failed) << command;
+    for (const char* disk : {"volume stays", "refuses"}) {
+        ASSERT_TRUE(chooseDeviceItem(frame, program.id(), 1001)) << disk;
+        EXPECT_EQ(answerMessage(program.id()), failed) << disk;
         EXPECT_TRUE(eventually([] { return !removalUnderWay(); }));
     }
     EXPECT_TRUE(trayIconShown(frame));

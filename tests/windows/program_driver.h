@@ -69,6 +69,42 @@ HWND waitForWindow(Find find, DWORD milliseconds = 15000) {
     return nullptr;
 }
 
+// The visible popup menu (class "#32768") of the process, if one is up.
+inline HWND findPopupMenu(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        HWND found;
+    } search{processId, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            char name[16] = {};
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->processId || !IsWindowVisible(window) || GetClassNameA(window, name, sizeof name) == 0 ||
+                std::string(name) != "#32768")
+                return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Chooses item `command` of the device menu as a user does: a left click on the icon shows
+// the menu (the program notes what each item names), the menu closes, and the item's
+// command arrives. False when no menu came up or it did not close.
+inline bool chooseDeviceItem(HWND frame, DWORD processId, WPARAM command) {
+    constexpr UINT kTrayNotify = WM_APP + 0x64;
+    constexpr LPARAM kTrayIconId = 100;
+    PostMessageA(frame, kTrayNotify, kTrayIconId, WM_LBUTTONDOWN);
+    if (waitForWindow([&] { return findPopupMenu(processId); }) == nullptr) return false;
+    PostMessageA(frame, WM_CANCELMODE, 0, 0); // default processing ends the menu
+    if (waitForWindow([&] { return findPopupMenu(processId) == nullptr ? frame : nullptr; }) == nullptr) return false;
+    PostMessageA(frame, WM_COMMAND, command, 0);
+    return true;
+}
+
 struct MessageBoxSearch {
     DWORD processId;
     HWND found;

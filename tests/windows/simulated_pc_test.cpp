@@ -34,7 +34,7 @@ TEST(SimulatedPc, RemovesADiskFromTheMenuAndClosesThroughTheUninstallHelper) {
 
     // The first item of the device menu: the disk on E:. The progress window runs, the
     // worker removes the disk, and the program says so.
-    PostMessageA(frame, WM_COMMAND, kFirstDeviceItem, 0);
+    ASSERT_TRUE(chooseDeviceItem(frame, program.id(), kFirstDeviceItem));
     HWND box = waitForWindow([&] { return findMessageBox(program.id()); });
     ASSERT_NE(box, nullptr) << "a message after the removal";
     EXPECT_EQ(messageText(box), removed);
