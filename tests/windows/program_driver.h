@@ -69,25 +69,27 @@ HWND waitForWindow(Find find, DWORD milliseconds = 15000) {
     return nullptr;
 }
 
+struct PopupMenuSearch {
+    DWORD processId;
+    HWND found;
+};
+
+inline BOOL CALLBACK matchPopupMenu(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<PopupMenuSearch*>(param);
+    char name[16] = {};
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window) || GetClassNameA(window, name, sizeof name) == 0 ||
+        std::string(name) != "#32768")
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 // The visible popup menu (class "#32768") of the process, if one is up.
 inline HWND findPopupMenu(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        HWND found;
-    } search{processId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            char name[16] = {};
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->processId || !IsWindowVisible(window) || GetClassNameA(window, name, sizeof name) == 0 ||
-                std::string(name) != "#32768")
-                return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    PopupMenuSearch search{processId, nullptr};
+    EnumWindows(matchPopupMenu, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
