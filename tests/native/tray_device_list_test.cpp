@@ -68,6 +68,13 @@ protected:
         setValue(machine, app::kRunKey, app::kRunValueName, platform::kRegSz, command);
         return machine;
     }
+    // The default PC with a start-up file on the card's first disk (E:): a system disk.
+    static sim::Machine withStartUpFilesOnE() {
+        sim::Machine machine = sim::defaultMachine();
+        for (sim::Volume& volume : machine.volumes)
+            if (volume.letter == 'E') volume.files.push_back("boot.ini");
+        return machine;
+    }
     static sim::Machine withoutCard() {
         sim::Machine machine = sim::defaultMachine();
         for (sim::Node& node : machine.nodes)
@@ -191,10 +198,7 @@ TEST_F(DeviceList, OkRemovesTheMarkedRowKeepsTheDialogAndStoresTheSwitch) {
 }
 
 TEST_F(DeviceList, DeclinedSystemDiskChangesNothing) {
-    sim::Machine machine = sim::defaultMachine();
-    for (sim::Volume& volume : machine.volumes)
-        if (volume.letter == 'E') volume.files.push_back("boot.ini");
-    start(machine);
+    start(withStartUpFilesOnE());
     ASSERT_EQ(app_->inventory().entries[0].systemDisk, 1);
     sim::answerMessageBoxes({kIdCancel});
     run({UserAction::clickListRow(kList, 0), UserAction::clickButton(kIdOk)});
@@ -218,10 +222,7 @@ void pullTheFirstDisk(platform::Window frame) {
 }
 
 TEST_F(DeviceList, AChangeWhileTheSystemDiskQuestionIsUpRemovesNothingElse) {
-    sim::Machine machine = sim::defaultMachine();
-    for (sim::Volume& volume : machine.volumes)
-        if (volume.letter == 'E') volume.files.push_back("boot.ini");
-    start(machine);
+    start(withStartUpFilesOnE());
     ASSERT_EQ(app_->inventory().entries[0].systemDisk, 1);
     platform::Window dialogWindow = 0;
     bool dialogDisabled = false;
