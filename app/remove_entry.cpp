@@ -35,12 +35,33 @@ bool CZelSATAApp::ConfirmRemoval(const CRemoveProgressDlg& progress) const {
 }
 
 int CZelSATAApp::RunRemoval(CRemoveProgressDlg& progress) {
-    if (progress.DoModal(resourceLibrary, ActivePopup()) == kIdOk) {
+    activeRemoval_ = &progress;
+    const int ended = progress.DoModal(resourceLibrary, ActivePopup());
+    activeRemoval_ = nullptr;
+    if (closeAfterRemoval_) {
+        // Asked to close meanwhile: close now, with no box left waiting for an answer.
+        closeAfterRemoval_ = false;
+        postMessage(mainWindow(), kWmClose, 0, 0);
+        return ended == kIdOk ? 1 : 0;
+    }
+    if (ended == kIdOk) {
         ShowMessage(IDS_REMOVE_SUCCEEDED, kMbIconInformation);
         return 1;
     }
     ShowMessage(IDS_REMOVE_FAILED, kMbIconHand);
     return 0;
+}
+
+} // namespace zel::app
+
+namespace zel::app {
+
+bool CZelSATAApp::WaitForRemoval(std::uint32_t milliseconds) {
+    if (activeRemoval_ == nullptr) return true;
+    const auto outcomeKnown = [](void* progress) {
+        return static_cast<CRemoveProgressDlg*>(progress)->Result().load() != kRemovalRunning;
+    };
+    return pumpMessagesUntil(outcomeKnown, activeRemoval_, milliseconds);
 }
 
 } // namespace zel::app

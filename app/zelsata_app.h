@@ -72,6 +72,16 @@ public:
     bool ConfirmRemoval(const CRemoveProgressDlg& progress) const;
     int RunRemoval(CRemoveProgressDlg& progress);
 
+    // Whether a removal's progress window is up: its worker may be waiting for this thread
+    // to answer Windows' question about the device, so nothing may close the program now.
+    bool RemovalRunning() const { return activeRemoval_ != nullptr; }
+    // A close request that came during a removal: the program closes when the removal has
+    // ended, without its outcome message (nobody would be left to answer it).
+    void CloseAfterRemoval() { closeAfterRemoval_ = true; }
+    // Runs a message loop until the running removal's worker has its outcome, or
+    // `milliseconds` have passed; true when it has.
+    bool WaitForRemoval(std::uint32_t milliseconds);
+
     // Runs the device list dialog modally.
     void ShowDeviceListDialog();
     // Runs the version dialog modally.
@@ -108,6 +118,8 @@ private:
     bool loadResourceLibrary(bool japanese);
 
     std::uint8_t busy = 0;
+    CRemoveProgressDlg* activeRemoval_ = nullptr;
+    bool closeAfterRemoval_ = false;
     bool checking_ = false; // an update check runs: never two workers on the same blocks and file
     Inventory inventory_{};
     std::uint32_t inventoryGeneration_ = 0;

@@ -23,6 +23,9 @@ inline constexpr std::uintptr_t IDT_STARTUP = 1;
 // Adds the shell refused (it is not running yet at log-on) are tried again this often.
 inline constexpr std::uintptr_t IDT_TRAY_RETRY = 2;
 inline constexpr std::uint32_t kTrayRetryMilliseconds = 5000;
+// Log-off waits this long at most for a removal under way (Windows offers to end a
+// program that keeps it waiting longer anyway).
+inline constexpr std::uint32_t kLogOffRemovalWaitMilliseconds = 30000;
 
 // Mouse messages the tray icon reports in lParam.
 using platform::kWmLButtonDown;

@@ -72,6 +72,22 @@ bool CMainFrame::onMessage(Window window, std::uint32_t message, std::uintptr_t 
         if (wParam == IDT_STARTUP) OnStartupTimer();
         if (wParam == IDT_TRAY_RETRY) ShowOrHideTrayIcon();
         return false; // ticks also get the default processing
+    case kWmClose:
+        // Not while a removal runs: its worker may be waiting for this very thread to answer
+        // Windows' question about the device, and the window it reports to would die with
+        // the frame. The program closes when the removal has ended.
+        if (!theApp().RemovalRunning()) return false;
+        theApp().CloseAfterRemoval();
+        result = 0;
+        return true;
+    case kWmQueryEndSession:
+        // Log-off: the removal finishes first, with the messages still flowing.
+        if (theApp().RemovalRunning()) {
+            theApp().CloseAfterRemoval();
+            theApp().WaitForRemoval(kLogOffRemovalWaitMilliseconds);
+        }
+        result = 1;
+        return true;
     case kWmDestroy:
         // The stored record, unchanged: deleting an icon never added is refused, harmlessly.
         shellNotifyIcon(kNimDelete, trayIcon_);

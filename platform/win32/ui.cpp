@@ -70,6 +70,30 @@ int runMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
+bool pumpMessagesUntil(bool (*done)(void* context), void* context, std::uint32_t milliseconds) {
+    // The condition signals nothing, so it is looked at again at least every 50 ms.
+    constexpr DWORD kLookAgainMilliseconds = 50;
+    const DWORD start = GetTickCount();
+    while (!done(context)) {
+        const DWORD elapsed = GetTickCount() - start; // unsigned: right across a wrap
+        if (elapsed >= milliseconds) return false;
+        const DWORD left = milliseconds - elapsed;
+        // Wakes for sent messages too, which PeekMessage then delivers.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, left < kLookAgainMilliseconds ? left : kLookAgainMilliseconds,
+                                  QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return false;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return true;
+}
+
 bool postMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
     return PostMessageA(toHwnd(window), message, wParam, lParam) != FALSE;
 }

@@ -6,6 +6,11 @@
 #include "main_frame.h"
 #include "markers.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace zel::test {
 namespace {
 
@@ -146,6 +151,62 @@ TEST_F(Frame, CloseRequestFromOtherProgramsAndTheExitCommand) {
     EXPECT_EQ(sim::queuedMessages(app_->mainWindow()), std::vector<std::uint32_t>{platform::kWmClose});
     send(platform::kWmCommand, IDM_OPEN_LINK, 0);
     EXPECT_EQ(sim::shellOpened(), std::vector<std::string>{res::uiString(res::Language::english, 30)});
+}
+
+// Waits (a few real seconds at most) until another thread has done its part.
+template <class Condition>
+void waitUntil(Condition condition) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!condition() && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST_F(Frame, ACloseOrLogOffDuringARemovalWaitsForItWithTheMessagesFlowing) {
+    constexpr const char* kFirstCardDisk = "SCSI\\DISK&VEN_WDC&PROD_WD800JD-00LSA0&REV_06.0\\5&37E1B8A3&0&000";
+    const auto removeFirstDisk = [this] {
+        return app_->RemoveEntry(0, app::DeviceIdentity::of(app_->inventory().entries[0]));
+    };
+
+    // The uninstall helper's close is taken while the worker is on its way to Windows'
+    // question about the device, which the frame's thread must still answer.
+    start(sim::defaultMachine());
+    const platform::Window frame = app_->mainWindow();
+    sim::whileRemovalAsks([frame] {
+        platform::postMessage(frame, platform::kWmClose, 0, 0);
+        waitUntil([frame] { return std::ranges::count(sim::queuedMessages(frame), platform::kWmClose) == 0; });
+    });
+    EXPECT_EQ(removeFirstDisk(), 1);
+    EXPECT_FALSE(sim::nodePresent(kFirstCardDisk));
+    EXPECT_EQ(sim::unansweredRemovalQuestions(), 0);
+    EXPECT_TRUE(sim::messageBoxes().empty()) << "no outcome box while the program closes";
+    EXPECT_TRUE(platform::isWindow(frame)) << "the frame outlives the removal";
+    sim::pumpMessages();
+    EXPECT_FALSE(platform::isWindow(frame)) << "then the program closes";
+    EXPECT_TRUE(sim::quitPosted());
+
+    // Log-off asks from another thread while the worker is on its way: the answer waits
+    // until the disk is gone, and Windows' question to the frame is answered meanwhile.
+    app_->ExitInstance();
+    sim::resetUi();
+    start(sim::defaultMachine());
+    const platform::Window again = app_->mainWindow();
+    std::atomic<bool> diskGoneAtAnswer{false};
+    std::intptr_t mayEnd = 0;
+    std::thread logOff;
+    sim::whileRemovalAsks([&] {
+        const std::uint64_t takenBefore = sim::sentMessagesTaken();
+        logOff = std::thread([&] {
+            sim::sendMessage(again, platform::kWmQueryEndSession, 0, 0, &mayEnd);
+            diskGoneAtAnswer = !sim::nodePresent(kFirstCardDisk);
+        });
+        waitUntil([takenBefore] { return sim::sentMessagesTaken() > takenBefore; });
+    });
+    EXPECT_EQ(removeFirstDisk(), 1);
+    logOff.join();
+    EXPECT_EQ(mayEnd, 1);
+    EXPECT_TRUE(diskGoneAtAnswer);
+    EXPECT_EQ(sim::unansweredRemovalQuestions(), 0);
+    EXPECT_TRUE(sim::messageBoxes().empty());
 }
 
 TEST_F(Frame, HelpOpensThePageBesideTheProgramOrSaysItCannot) {

@@ -105,6 +105,8 @@ int loop(platform::DialogHandler& handler, ActiveDialog& active) {
     const std::uint64_t latest = active.record.openedAt + kLongestRunMilliseconds;
     while (!active.ended) {
         const std::uint64_t postedBefore = postedSoFar();
+        deliverSentMessages();
+        if (!platform::isWindow(window)) return -1; // destroyed with its owner
         std::optional<Posted> next;
         {
             std::lock_guard lock(ui().mutex);

@@ -101,12 +101,15 @@ bool setupGetDeviceRegistryProperty(const DeviceInfoSet& set, const DeviceInfoDa
 
 RemoveResult setupRemoveDevice(const DeviceInfoSet& set, DeviceInfoData& data) {
     return guarded(RemoveResult::failed, [&] {
+        // The windows are asked first, outside the machine's lock; a refusal is a veto.
+        const bool windowsAgree = sim::detail::askWindowsBeforeRemoval();
         Call call(Op::setupRemoveDevice);
         Machine& m = call.machine();
         const int n = nodeOf(m, set, data);
         if (call.fails(subjectOf(m, n))) return RemoveResult::failed;
         // The root cannot go, nor can a node already gone.
         if (n <= 0 || !m.nodes[n].present) return RemoveResult::failed;
+        if (!windowsAgree) return RemoveResult::restartNeeded;
         // A refusal is a veto, which Windows reports as a removal left to the next restart.
         std::uint32_t& refusals = m.nodes[n].refusesRemoval;
         if (refusals > 0) {

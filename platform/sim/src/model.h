@@ -23,6 +23,15 @@ int nodeSlot(const Machine& machine, DevInst devInst);
 // of an owner that leaves its volumes behind.
 void removeSubtree(Machine& machine, int node);
 
+// Before Windows removes a device it asks every top-level window whether it may
+// (WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE), and waits for the answers. Whoever models the
+// windows installs the question: the simulated user interface natively, the stand-in
+// device API under Wine; without one nobody is asked. True when no window refused. Asked
+// without the machine's lock: a window's answer may call back into the machine.
+using RemovalQuestion = bool (*)();
+void setRemovalQuestion(RemovalQuestion question);
+bool askWindowsBeforeRemoval();
+
 // The present nodes reachable from the root, root first, each before its children, children in
 // the order the system reports them: the order in which Windows enumerates devices.
 std::vector<int> preOrder(const Machine& machine);

@@ -4,10 +4,22 @@
 #include "text.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <vector>
 
 namespace zel::sim::detail {
+
+namespace {
+std::atomic<RemovalQuestion> removalQuestion{nullptr};
+} // namespace
+
+void setRemovalQuestion(RemovalQuestion question) { removalQuestion.store(question); }
+
+bool askWindowsBeforeRemoval() {
+    const RemovalQuestion question = removalQuestion.load();
+    return question == nullptr || question();
+}
 
 void removeSubtree(Machine& machine, int node) {
     const int count = static_cast<int>(machine.nodes.size());

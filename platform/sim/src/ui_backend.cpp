@@ -2,6 +2,7 @@
 // held, so they may post, create windows or show message boxes themselves.
 #include "dialog_state.h"
 #include "thread_state.h"
+#include "model.h"
 #include "ui_state.h"
 
 #include <zel/platform/system.h>
@@ -9,6 +10,8 @@
 #include <zel/sim/dialog.h>
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 #include <cctype>
 #include <string_view>
 
@@ -44,14 +47,20 @@ std::intptr_t send(Window window, std::uint32_t message, std::uintptr_t wParam, 
         ui().queue.push_back({0, platform::kWmQuit, 0, 0}); // the frame's destruction ends the loop
     }
     if (!handled && message == platform::kWmClose) destroyWindow(window);
+    if (!handled && message == platform::kWmQueryEndSession) result = 1; // the session may end
     return result;
 }
 
 void destroyWindow(Window window) {
+    std::vector<Window> owned;
     {
         std::lock_guard lock(ui().mutex);
         if (find(ui(), window) == nullptr) return;
+        for (const ActiveDialog* active : dialogs().active)
+            if (active->record.owner == window) owned.push_back(active->record.window);
     }
+    // As Windows does, the windows it owns go first: a modal dialog dies with its owner.
+    for (const Window dialog : owned) destroyWindow(dialog);
     send(window, platform::kWmDestroy, 0, 0);
     std::lock_guard lock(ui().mutex);
     UiState& s = ui();
@@ -60,6 +69,100 @@ void destroyWindow(Window window) {
     std::erase_if(s.queue, [&](const Posted& p) { return p.window == window; });
 }
 
+void deliverSentMessages() {
+    for (;;) {
+        std::shared_ptr<SentAcross> next;
+        {
+            std::lock_guard lock(ui().mutex);
+            if (ui().sentAcross.empty()) return;
+            next = ui().sentAcross.front();
+            ui().sentAcross.pop_front();
+            ++ui().sentTaken;
+        }
+        const Posted& m = next->message;
+        const std::intptr_t result = send(m.window, m.message, m.wParam, m.lParam);
+        {
+            std::lock_guard lock(ui().mutex);
+            next->result = result;
+            next->answered = true;
+        }
+        ui().sentAnswered.notify_all();
+    }
+}
+
+namespace {
+
+constexpr std::uint32_t kDbtDeviceQueryRemove = 0x8001;
+constexpr std::intptr_t kBroadcastQueryDeny = 0x424D5144; // "BMQD"
+// Real time a removal waits for one window's answer before it gives up on that window,
+// as Windows gives up on a program that does not answer.
+constexpr auto kAnswerPatience = std::chrono::seconds(2);
+
+} // namespace
+
+bool sendAndWait(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                 std::intptr_t& result) {
+    std::thread::id uiThread;
+    {
+        std::lock_guard lock(ui().mutex);
+        uiThread = ui().uiThread;
+    }
+    if (uiThread == std::thread::id() || uiThread == std::this_thread::get_id()) {
+        result = send(window, message, wParam, lParam);
+        return true;
+    }
+    auto sent = std::make_shared<SentAcross>();
+    sent->message = {window, message, wParam, lParam};
+    {
+        std::lock_guard lock(ui().mutex);
+        ui().sentAcross.push_back(sent);
+    }
+    notePosted(); // wakes a dialog that waits for its workers
+    std::unique_lock lock(ui().mutex);
+    if (!ui().sentAnswered.wait_for(lock, kAnswerPatience, [&] { return sent->answered; })) {
+        std::erase(ui().sentAcross, sent);
+        return false;
+    }
+    result = sent->result;
+    return true;
+}
+
+namespace {
+
+// The removal's question to every frame window; first whatever a test scripted to
+// happen meanwhile, on the removing thread.
+bool askFramesBeforeRemoval() {
+    std::function<void()> meanwhile;
+    std::vector<Window> frames;
+    {
+        std::lock_guard lock(ui().mutex);
+        if (!ui().duringRemovalQuestions.empty()) {
+            meanwhile = std::move(ui().duringRemovalQuestions.front());
+            ui().duringRemovalQuestions.pop_front();
+        }
+    }
+    if (meanwhile) meanwhile();
+    {
+        std::lock_guard lock(ui().mutex);
+        for (const SimWindow& w : ui().windows)
+            if (w.state.frame) frames.push_back(w.state.id);
+    }
+    bool agreed = true;
+    for (const Window frame : frames) {
+        std::intptr_t answer = 0;
+        if (!sendAndWait(frame, platform::kWmDeviceChange, kDbtDeviceQueryRemove, 0, answer)) {
+            std::lock_guard lock(ui().mutex);
+            ++ui().unansweredRemovalQuestions;
+        } else if (answer == kBroadcastQueryDeny) {
+            agreed = false;
+        }
+    }
+    return agreed;
+}
+
+const bool questionInstalled = (setRemovalQuestion(&askFramesBeforeRemoval), true);
+
+} // namespace
 } // namespace zel::sim::detail
 
 namespace zel::sim {
@@ -104,6 +207,48 @@ int runMessageLoop() {
     int code = -1;
     sim::quitPosted(&code);
     return code;
+}
+
+bool pumpMessagesUntil(bool (*done)(void* context), void* context, std::uint32_t milliseconds) {
+    using sim::detail::Posted;
+    // As a dialog's loop: a worker takes no virtual time, and a stuck test fails instead of
+    // hanging.
+    const auto patience = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::uint64_t latest = 0;
+    {
+        std::lock_guard lock(ui().mutex);
+        latest = ui().clock + milliseconds;
+    }
+    for (;;) {
+        const std::uint64_t postedBefore = sim::detail::postedSoFar();
+        sim::detail::deliverSentMessages();
+        if (done(context)) return true;
+        std::optional<Posted> next;
+        {
+            std::lock_guard lock(ui().mutex);
+            if (!ui().queue.empty()) {
+                if (ui().queue.front().message == kWmQuit) return false; // stays for the main loop
+                next = ui().queue.front();
+                ui().queue.pop_front();
+            }
+        }
+        if (next) {
+            sim::detail::send(next->window, next->message, next->wParam, next->lParam);
+            continue;
+        }
+        if (!sim::detail::waitForWorkersOrPost(patience, postedBefore)) return false;
+        if (sim::detail::postedSoFar() != postedBefore || done(context)) continue;
+        std::uint64_t wait = 0;
+        {
+            std::lock_guard lock(ui().mutex);
+            if (!ui().queue.empty() || !ui().sentAcross.empty()) continue;
+            if (ui().clock >= latest) return false;
+            std::uint64_t due = latest;
+            for (const sim::detail::Timer& timer : ui().timers) due = std::min(due, std::max(timer.due, ui().clock));
+            wait = due - ui().clock;
+        }
+        sim::advanceTime(static_cast<std::uint32_t>(wait));
+    }
 }
 
 bool postMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -352,6 +497,34 @@ void resetUi() {
     s.menuChoices.clear();
     s.ownerDrawLabels.clear();
     s.foreground = 0;
+    s.uiThread = std::this_thread::get_id();
+    s.sentAcross.clear(); // their senders give up on their own
+    s.duringRemovalQuestions.clear();
+    s.unansweredRemovalQuestions = 0;
+    s.sentTaken = 0;
+}
+
+void whileRemovalAsks(std::function<void()> action) {
+    std::lock_guard lock(ui().mutex);
+    ui().duringRemovalQuestions.push_back(std::move(action));
+}
+
+bool sendMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                 std::intptr_t* result) {
+    std::intptr_t answer = 0;
+    const bool answered = sendAndWait(window, message, wParam, lParam, answer);
+    if (result != nullptr) *result = answer;
+    return answered;
+}
+
+std::uint64_t sentMessagesTaken() {
+    std::lock_guard lock(ui().mutex);
+    return ui().sentTaken;
+}
+
+int unansweredRemovalQuestions() {
+    std::lock_guard lock(ui().mutex);
+    return ui().unansweredRemovalQuestions;
 }
 
 std::vector<MessageBoxShown> messageBoxes() {
@@ -372,6 +545,7 @@ void answerMessageBoxes(const std::vector<int>& answers) {
 int pumpMessages() {
     int dispatched = 0;
     for (;;) {
+        deliverSentMessages();
         Posted next{};
         {
             std::lock_guard lock(ui().mutex);

@@ -4,8 +4,11 @@
 
 #include <zel/sim/ui.h>
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
+#include <thread>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -27,6 +30,14 @@ struct Posted {
     std::uint32_t message;
     std::uintptr_t wParam;
     std::intptr_t lParam;
+};
+
+// A message sent from another thread: it waits until the window's thread takes it in one
+// of its message loops (sent messages come before posted ones) or it gives up.
+struct SentAcross {
+    Posted message;
+    std::intptr_t result = 0;
+    bool answered = false;
 };
 
 struct Timer {
@@ -68,6 +79,12 @@ struct UiState {
     platform::Point cursor{640, 740};
     Window foreground = 0;
     std::string commandLine = "\"C:\\Program Files\\ZelSATA\\ZelSATA.exe\"";
+    std::thread::id uiThread; // the thread whose loops dispatch the windows' messages
+    std::deque<std::shared_ptr<SentAcross>> sentAcross;
+    std::condition_variable_any sentAnswered;
+    std::deque<std::function<void()>> duringRemovalQuestions; // run by the removing thread
+    int unansweredRemovalQuestions = 0;
+    std::uint64_t sentTaken = 0; // messages from other threads taken by a loop so far
 };
 
 UiState& ui();
@@ -75,6 +92,13 @@ SimWindow* find(UiState& s, Window window);
 // Sends a message straight to the window's handler, then applies default processing.
 std::intptr_t send(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 void destroyWindow(Window window);
+// Hands every message sent from another thread to its window; each loop of the window's
+// thread calls it before it looks at the posted messages.
+void deliverSentMessages();
+// SendMessage: straight to the handler on the window's own thread; from another thread,
+// queued for the window's thread and waited for. False when nobody answered in time.
+bool sendAndWait(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                 std::intptr_t& result);
 // Puts the scripted user's deferred actions back in the queue when their dialog can take
 // them again (a message box over it has closed).
 void resumeUserActions();

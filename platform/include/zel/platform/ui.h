@@ -19,7 +19,9 @@ inline constexpr std::uint32_t kWmCreate = 0x0001;
 inline constexpr std::uint32_t kWmDestroy = 0x0002;
 inline constexpr std::uint32_t kWmPaint = 0x000F;
 inline constexpr std::uint32_t kWmClose = 0x0010;
+inline constexpr std::uint32_t kWmQueryEndSession = 0x0011;
 inline constexpr std::uint32_t kWmQuit = 0x0012;
+inline constexpr std::uint32_t kWmEndSession = 0x0016;
 inline constexpr std::uint32_t kWmCommand = 0x0111;
 inline constexpr std::uint32_t kWmTimer = 0x0113;
 inline constexpr std::uint32_t kWmLButtonDown = 0x0201;
@@ -88,6 +90,11 @@ private:
 
 // GetMessage / TranslateMessage / DispatchMessage until WM_QUIT; returns its code.
 ZEL_SYSTEM_API int runMessageLoop();
+// A message loop of the caller's own, run until `done(context)` holds or `milliseconds`
+// have passed: what is sent or posted to the thread's windows keeps flowing meanwhile
+// (Windows' questions to the program included). False when time ran out first, or when
+// WM_QUIT came up (it is posted again for the loop that owns it).
+ZEL_SYSTEM_API bool pumpMessagesUntil(bool (*done)(void* context), void* context, std::uint32_t milliseconds);
 ZEL_SYSTEM_API bool postMessage(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 ZEL_SYSTEM_API bool isWindow(Window window);
 ZEL_SYSTEM_API bool setWindowText(Window window, const char* text);

@@ -44,7 +44,25 @@ ZELSIM_API void answerMessageBoxes(const std::vector<int>& answers);
 // meanwhile before the box is answered. One function per box, in order.
 ZELSIM_API void whileMessageBoxOpen(std::function<void(platform::Window box)> action);
 
-// Dispatches queued messages until the queue is empty or WM_QUIT comes up (which is
+// Something that happens on the removing thread while a removal is under way, just
+// before Windows asks the frame windows whether the device may go (WM_DEVICECHANGE,
+// DBT_DEVICEQUERYREMOVE, sent and waited for). One function per removal, in order.
+ZELSIM_API void whileRemovalAsks(std::function<void()> action);
+// Questions of a removal that no window answered in time since the last reset: its
+// thread was busy with something else, such as waiting for the removal itself.
+ZELSIM_API int unansweredRemovalQuestions();
+
+// SendMessage from the calling thread, as another program's thread sends (log-off's
+// WM_QUERYENDSESSION, say): from a thread other than the windows' own, the message waits
+// for one of their thread's loops and this waits for the answer, a few seconds at most.
+// False when nobody answered in time.
+ZELSIM_API bool sendMessage(platform::Window window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam, std::intptr_t* result = nullptr);
+// Messages sent from other threads that their window's thread has taken so far (each
+// is counted before its window gets it).
+ZELSIM_API std::uint64_t sentMessagesTaken();
+
+// Dispatches queued messages (and messages sent from other threads) until the queue is empty or WM_QUIT comes up (which is
 // consumed). Returns the number of messages dispatched.
 ZELSIM_API int pumpMessages();
 // Whether a WM_QUIT has been taken from the queue since the last reset, and its code.
