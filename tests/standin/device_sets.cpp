@@ -2,6 +2,7 @@
 // strict as Windows about record sizes, buffer sizes and the ends of enumerations.
 #define _SETUPAPI_
 #include "live_objects.h"
+#include "removal_question.h"
 
 #include <windows.h>
 #include <setupapi.h>
@@ -235,6 +236,7 @@ BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA dat
 }
 
 BOOL WINAPI SetupDiRemoveDevice(HDEVINFO set, PSP_DEVINFO_DATA data) {
+    standin::askWindowsBeforeRemoval();
     std::lock_guard guard(standin::lock());
     long index = -1;
     SimSet* s = elementCall(set, data, index);

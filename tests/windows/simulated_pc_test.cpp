@@ -2,6 +2,7 @@
 // disks and a DVD writer): a disk removed through the device menu's command, then the
 // program closed by the uninstall helper, as an uninstaller would.
 #include "program_driver.h"
+#include "scenario.h"
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,47 @@ TEST(SimulatedPc, RemovesADiskFromTheMenuAndClosesThroughTheUninstallHelper) {
     ASSERT_TRUE(uninstall.started());
     EXPECT_EQ(uninstall.waitForExit(15000), 0u);
     EXPECT_EQ(program.waitForExit(15000), 0u) << "the program closed itself";
+}
+
+// The uninstall helper's close comes while the worker is on its way to Windows' question
+// about the disk (the stand-in holds the removal a moment first): the program answers the
+// question, lets the removal end and only then closes, with no outcome box.
+TEST(SimulatedPc, ACloseDuringARemovalWaitsForItAndAnswersWindows) {
+    const std::string log = besideThisProgram("close-during-removal.log");
+    DeleteFileA(log.c_str());
+    ScopedEnvironment logged("ZELSTANDIN_LOG", log);
+    ScopedEnvironment held("ZELSTANDIN_QUESTION_DELAY", "1500");
+
+    Process program(programPath());
+    ASSERT_TRUE(program.started());
+    HWND frame = waitForWindow([] { return FindWindowA("ZelSATAFrame", "ZelSATA"); });
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(chooseDeviceItem(frame, program.id(), kFirstDeviceItem));
+    ASSERT_TRUE(eventually(removalUnderWay));
+    Process uninstall(programPath("ZelUninst.exe") + " 1");
+    ASSERT_TRUE(uninstall.started());
+
+    bool boxShown = false;
+    eventually([&] {
+        boxShown = boxShown || findMessageBox(program.id()) != nullptr;
+        return program.waitForExit(0) != STILL_ACTIVE;
+    }, 20000);
+    EXPECT_FALSE(boxShown) << "no outcome box while the program closes";
+    EXPECT_EQ(program.waitForExit(0), 0u);
+    EXPECT_EQ(uninstall.waitForExit(15000), 0u);
+
+    char text[256] = {};
+    HANDLE file = CreateFileA(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD read = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        ReadFile(file, text, sizeof text - 1, &read, nullptr);
+        CloseHandle(file);
+    }
+    const std::string said(text, read);
+    EXPECT_NE(said.find("removal question: "), std::string::npos) << "the removal asked the windows";
+    EXPECT_NE(said.find(", 0 unanswered"), std::string::npos) << said;
+    DeleteFileA(log.c_str());
 }
 
 } // namespace
