@@ -62,7 +62,52 @@ void shoot(HWND window, const char* name) {
     if (fileExists(base + ".done")) say("  screenshot: %s.png", name);
 }
 
-// The items of a popup menu on the screen, read back through its window.
+// The hook (zeldemo_menu.dll) set on the program's thread, which reads its open menu
+// from inside; unhooked at the end.
+class MenuReader {
+public:
+    explicit MenuReader(DWORD threadId) : library_(LoadLibraryA(besideThisProgram("zeldemo_menu.dll").c_str())) {
+        if (library_ == nullptr) return;
+        const auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library_, "ZelDemoMenuHook")));
+        if (hook != nullptr) hook_ = SetWindowsHookExA(WH_CALLWNDPROC, hook, library_, threadId);
+    }
+    ~MenuReader() {
+        if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+        if (library_ != nullptr) FreeLibrary(library_);
+    }
+    MenuReader(const MenuReader&) = delete;
+    MenuReader& operator=(const MenuReader&) = delete;
+
+    // The items of the open popup menu, read by the program's own thread.
+    std::vector<std::string> items(HWND popup) const {
+        std::vector<std::string> items;
+        if (hook_ == nullptr) return items;
+        const std::string file = besideThisProgram("zeldemo-menu.txt");
+        DeleteFileA(file.c_str());
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(popup, RegisterWindowMessageA("ZelDemoReadMenu"), 0, 0, SMTO_NORMAL, 5000, &result);
+        if (FILE* in = std::fopen(file.c_str(), "r")) {
+            char line[300];
+            while (std::fgets(line, sizeof line, in) != nullptr) {
+                std::string text(line);
+                while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+                items.push_back(text);
+            }
+            std::fclose(in);
+        }
+        DeleteFileA(file.c_str());
+        return items;
+    }
+
+private:
+    HMODULE library_;
+    HHOOK hook_ = nullptr;
+};
+
+const MenuReader* g_menuReader = nullptr;
+
+// The items of a popup menu on the screen: read through its window where the system
+// allows it, else through the hook.
 std::vector<std::string> menuItems(HWND popup) {
     std::vector<std::string> items;
     const auto menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
@@ -72,6 +117,7 @@ std::vector<std::string> menuItems(HWND popup) {
         GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
         items.emplace_back(text);
     }
+    if (items.empty() && g_menuReader != nullptr) items = g_menuReader->items(popup);
     return items;
 }
 
@@ -86,9 +132,8 @@ std::vector<std::string> showDeviceMenu(HWND frame, DWORD processId, const char*
     RECT r{};
     GetWindowRect(popup, &r);
     if (items.empty()) {
-        // Wine keeps a menu's items inside the process that made it.
-        say("  device menu shown (%ld x %ld pixels); its items cannot be read from another process here",
-            r.right - r.left, r.bottom - r.top);
+        say("  device menu shown (%ld x %ld pixels); its items could not be read", r.right - r.left,
+            r.bottom - r.top);
     } else {
         say("  device menu shown, %zu items:", items.size());
         for (const std::string& item : items) say("    %s", item.c_str());
@@ -133,6 +178,8 @@ int tour() {
     if (!expect(frame != nullptr, "its main window (class ZelSATAFrame, title ZelSATA)")) return 1;
     say("  main window found: class ZelSATAFrame, title ZelSATA, process %lu", program.id());
     if (expect(eventually([&] { return trayIconShown(frame); }), "its tray icon")) say("  tray icon shown");
+    const MenuReader reader(GetWindowThreadProcessId(frame, nullptr));
+    g_menuReader = &reader;
 
     say("2. left click on the icon: the device menu");
     const std::vector<std::string> before = showDeviceMenu(frame, program.id(), "1-device-menu");
