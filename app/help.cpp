@@ -29,7 +29,12 @@ bool g_pressAnswered = false;
 
 bool OpenHelpOnF1(std::uint32_t message, std::uintptr_t virtualKey) {
     if (message != platform::kWmKeyDown && message != platform::kWmSysKeyDown) return false;
-    if (virtualKey != static_cast<std::uintptr_t>(platform::kVkF1)) return false;
+    if (virtualKey != static_cast<std::uintptr_t>(platform::kVkF1)) {
+        // Posted messages come before the next key: a request still awaited by now went
+        // to a window that is gone, and the next request is a new one.
+        g_pressAnswered = false;
+        return false;
+    }
     // The system posted its help request for this press when the key was taken from the
     // queue: set first, for a message box below may already dispatch it.
     g_pressAnswered = message == platform::kWmKeyDown;
