@@ -55,7 +55,7 @@ bool CDeviceListDlg::onMessage(Window window, std::uint32_t message, std::uintpt
         result = OnInitDialog(window) ? 1 : 0;
         return true;
     case kWmHelp:
-        OpenHelpPage();
+        OpenHelpOnRequest();
         result = 1;
         return true;
     case WM_INVENTORY_CHANGED:

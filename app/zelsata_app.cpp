@@ -94,7 +94,11 @@ bool CZelSATAApp::InitInstance() {
 int CZelSATAApp::Run() { return runMessageLoop(); }
 
 int CZelSATAApp::ExitInstance() {
-    unfinishedDownload_.reset(); // waits for a fetch still under way
+    // A fetch still under way gets a few seconds; one that does not end by then is left
+    // running, with its session, until the process ends.
+    if (unfinishedDownload_ && !unfinishedDownload_->worker.waitFor(update::kExitWaitForFetch))
+        update::LeaveToProcessEnd(std::move(unfinishedDownload_));
+    unfinishedDownload_.reset();
     ReleaseMarker(instanceMarker);
     mainFrame_.reset();
     resourceLibrary.reset();

@@ -71,7 +71,7 @@ bool CDownLoadDlg::onMessage(Window window, std::uint32_t message, std::uintptr_
         OnDestroy();
         return false;
     case kWmHelp:
-        app::OpenHelpPage();
+        app::OpenHelpOnRequest();
         answer = 1;
         return true;
     default:

@@ -10,6 +10,7 @@
 #include <zel/platform/thread.h>
 
 #include <cstdint>
+#include <memory>
 
 namespace zel::update {
 
@@ -29,5 +30,16 @@ struct DownloadSession {
         return worker.exitCode(code) && code == platform::kStillActive;
     }
 };
+
+// How long the program's end waits for a fetch still under way.
+inline constexpr std::uint32_t kExitWaitForFetch = 3000;
+
+// A session whose worker outlived that wait: never freed nor unloaded by the program, so
+// that the worker, which the process's end stops wherever it is, finds its record and its
+// library intact; everything else it touches (the settings store, the fetched file, the
+// parameter blocks) is not the program's memory or lives as long as the process.
+void LeaveToProcessEnd(std::unique_ptr<DownloadSession> session);
+// The session left so, for a test that lets its worker go and then joins it.
+std::unique_ptr<DownloadSession> TakeSessionLeftToProcessEnd();
 
 } // namespace zel::update

@@ -81,7 +81,7 @@ bool CVersionDlg::onMessage(Window window, std::uint32_t message, std::uintptr_t
     case kWmCommand:
         return OnCommand(window, wParam);
     case kWmHelp:
-        app::OpenHelpPage();
+        app::OpenHelpOnRequest();
         answer = 1;
         return true;
     default:

@@ -43,6 +43,10 @@ bool WorkerThread::exitCode(std::uint32_t& code) const {
     return true;
 }
 
+bool WorkerThread::waitFor(std::uint32_t milliseconds) const {
+    return handle_ == nullptr || WaitForSingleObject(static_cast<HANDLE>(handle_), milliseconds) == WAIT_OBJECT_0;
+}
+
 void WorkerThread::join() {
     if (handle_ == nullptr) return;
     WaitForSingleObject(static_cast<HANDLE>(handle_), INFINITE);

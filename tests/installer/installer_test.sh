@@ -14,6 +14,8 @@ readonly ROOT=$PWD
 readonly PKG=$ROOT/build/package
 readonly WORK=$ROOT/build/installer-test
 readonly HELPER=$WORK/wine_helper.exe
+# A second helper, of the Windows tests: a window of the program's frame class.
+readonly FRAME_HELPER=$ROOT/build/mingw64/bin/system_helper.exe
 
 export WINEPREFIX=$ROOT/build/installer-prefix
 export WINEDEBUG=-all
@@ -265,6 +267,41 @@ test_reinstall() {
   end_test
 }
 
+# exits_with STATUS COMMAND...: true when COMMAND ends with that exit status.
+exits_with() {
+  local expected=$1 status=0
+  shift
+  "$@" || status=$?
+  [[ $status -eq $expected ]]
+}
+
+# A window of the program's frame class and title that ignores the close request, as a
+# program that cannot be closed keeps it: the setup and the uninstaller, silent, stop with
+# exit status 3 and touch nothing.
+test_blocked_by_a_program_that_stays() {
+  begin "a ZelSATA main window that does not close: silent setup and uninstall end with status 3"
+  local dir frame
+  dir=$(unix_path "$OTHER_DIR")
+  if [[ ! -f $FRAME_HELPER ]]; then
+    check "the frame helper is built ($FRAME_HELPER)" false
+    end_test
+    return
+  fi
+  wine "$FRAME_HELPER" frame >/dev/null 2>&1 &
+  frame=$!
+  check "the frame-class window shows" wine "$HELPER" appear
+  check "setup /S exits 3" exits_with 3 wine "$SETUP64" /S
+  check "the installed files are still there" all_exist "$WORK/x86_64/setup.list" "$dir"
+  check "uninstall /S (in place) exits 3" exits_with 3 run_line "\"$OTHER_DIR\\uninstall.exe\" /S _?=$OTHER_DIR"
+  check "the files are still there" all_exist "$WORK/x86_64/setup.list" "$dir"
+  check "and the uninstaller" test -f "$dir/uninstall.exe"
+  check "the Add/Remove entry is still there" bash -c "wine reg query '$UNINSTALL_KEY' /reg:64"
+  kill "$frame" 2>/dev/null
+  wait "$frame" 2>/dev/null
+  settle
+  end_test
+}
+
 # eventually COMMAND...: true once COMMAND succeeds, trying for up to 60 s.
 eventually() {
   local i
@@ -334,6 +371,7 @@ main() {
   test_install
   test_uninstall_keeps_settings
   test_reinstall
+  test_blocked_by_a_program_that_stays
   test_uninstall_removes_settings
   finish
 }

@@ -238,5 +238,24 @@ TEST_F(Download, ProgramEndWaitsForAFetchItsDialogLeftBehind) {
     EXPECT_EQ(stored("Version"), "1.15") << "the worker finished its work";
 }
 
+// A fetch that does not end within the wait at exit is left running: the program ends
+// without it, and the worker, let go afterwards, still finds its session and library.
+TEST_F(Download, ProgramEndGivesUpOnAFetchThatDoesNotEnd) {
+    startWith();
+    Gate gate;
+    escapeDuringTheFetch(app_->mainWindow(), gate);
+    app_->CheckForUpdate();
+    ASSERT_EQ(sim::runningThreads(), 1);
+    app_->ExitInstance(); // returns with the gate still closed
+    app_.reset();
+    EXPECT_EQ(sim::runningThreads(), 1);
+    gate.open();
+    std::unique_ptr<update::DownloadSession> left = update::TakeSessionLeftToProcessEnd();
+    ASSERT_NE(left, nullptr);
+    left.reset(); // joins the worker, then unloads the library
+    EXPECT_EQ(stored("Version"), "1.15") << "the worker finished its work";
+    EXPECT_EQ(sim::openHandles().total(), 0);
+}
+
 } // namespace
 } // namespace zel::test

@@ -1,7 +1,6 @@
 // The real program on the simulated PC (its built-in machine: a SATA card with two
 // disks and a DVD writer): a disk removed through the device menu's command, then the
 // program closed by the uninstall helper, as an uninstaller would.
-#include "program_driver.h"
 #include "scenario.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +55,60 @@ TEST(SimulatedPc, RemovesADiskFromTheMenuAndClosesThroughTheUninstallHelper) {
     ASSERT_TRUE(uninstall.started());
     EXPECT_EQ(uninstall.waitForExit(15000), 0u);
     EXPECT_EQ(program.waitForExit(15000), 0u) << "the program closed itself";
+}
+
+// Presses F1 as a keyboard does, in the window made foreground first.
+bool pressF1(HWND window) {
+    SetForegroundWindow(window);
+    if (waitForWindow([&] { return GetForegroundWindow() == window ? window : nullptr; }, 5000) == nullptr) return false;
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    return SendInput(2, keys, sizeof(INPUT)) == 2;
+}
+
+// One real press of F1 in the device list dialog and in the version dialog opens the help
+// page once. No help page lies beside the program here, so each opening says so in a box.
+TEST(SimulatedPc, F1OpensTheHelpPageOncePerPress) {
+    constexpr UINT kTrayNotify = WM_APP + 0x64;
+    Process program(programPath());
+    ASSERT_TRUE(program.started());
+    HWND frame = waitForWindow([] { return FindWindowA("ZelSATAFrame", "ZelSATA"); });
+    ASSERT_NE(frame, nullptr);
+
+    struct Case {
+        const char* dialog;
+        WPARAM trayMessage; // or a command when 0
+        WPARAM command;
+        int childId;
+    };
+    for (const Case c : {Case{"device list", WM_LBUTTONDBLCLK, 0, 1007}, Case{"version", 0, 32771, 1006}}) {
+        if (c.trayMessage != 0) PostMessageA(frame, kTrayNotify, 100, static_cast<LPARAM>(c.trayMessage));
+        else PostMessageA(frame, WM_COMMAND, c.command, 0);
+        HWND dialog = waitForWindow([&] { return findDialogWith(program.id(), c.childId); });
+        ASSERT_NE(dialog, nullptr) << c.dialog;
+        ASSERT_TRUE(pressF1(dialog)) << c.dialog;
+        HWND box = waitForWindow([&] { return findMessageBox(program.id()); });
+        ASSERT_NE(box, nullptr) << c.dialog << ": the help page was not asked for";
+        EXPECT_EQ(messageText(box), "index.html FALSE");
+        // A second opening for the same press is already queued ahead of this OK, and its
+        // box would hold the first one open.
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        HWND second = nullptr;
+        waitForWindow([&] {
+            second = findMessageBox(program.id(), "ZelSATA", box);
+            return second != nullptr || !IsWindow(box) ? frame : nullptr;
+        });
+        EXPECT_EQ(second, nullptr) << c.dialog << ": the help page opened twice";
+        if (second != nullptr) PostMessageA(second, WM_COMMAND, IDOK, 0);
+        EXPECT_NE(waitForWindow([&] { return IsWindow(box) ? nullptr : frame; }), nullptr);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_NE(waitForWindow([&] { return IsWindow(dialog) ? nullptr : frame; }), nullptr) << c.dialog;
+    }
+    Process uninstall(programPath("ZelUninst.exe") + " 1");
+    EXPECT_EQ(uninstall.waitForExit(15000), 0u);
+    EXPECT_EQ(program.waitForExit(15000), 0u);
 }
 
 // The uninstall helper's close comes while the worker is on its way to Windows' question

@@ -3,6 +3,8 @@
 //                             until the event RELEASE is set; exits with CreateMutexA's error
 //   write-registry SUBKEY     writes three values under HKLM\SUBKEY, for `reg query` to read
 //   version                   prints the version GetVersionExA reports, "major.minor.build"
+//   frame                     shows a hidden window of the program's frame class and title
+//                             that ignores the program's close request, for up to 5 minutes
 #include <zel/platform/system.h>
 
 #include <windows.h>
@@ -53,12 +55,34 @@ int version() {
     return 0;
 }
 
+LRESULT CALLBACK frameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY || message == WM_TIMER) PostQuitMessage(0);
+    // The close request, a registered message, goes to the default handling: nothing.
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int frame() {
+    WNDCLASSA frameClass{};
+    frameClass.lpfnWndProc = frameProcedure;
+    frameClass.hInstance = GetModuleHandleA(nullptr);
+    frameClass.lpszClassName = "ZelSATAFrame";
+    if (RegisterClassA(&frameClass) == 0) return 1;
+    HWND window = CreateWindowExA(0, "ZelSATAFrame", "ZelSATA", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                  frameClass.hInstance, nullptr);
+    if (window == nullptr) return 1;
+    SetTimer(window, 1, 300000, nullptr);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 5 && std::strcmp(argv[1], "hold") == 0) return hold(argv[2], argv[3], argv[4]);
     if (argc == 3 && std::strcmp(argv[1], "write-registry") == 0) return writeRegistry(argv[2]);
     if (argc == 2 && std::strcmp(argv[1], "version") == 0) return version();
-    std::fprintf(stderr, "usage: system_helper hold NAME READY RELEASE | write-registry SUBKEY | version\n");
+    if (argc == 2 && std::strcmp(argv[1], "frame") == 0) return frame();
+    std::fprintf(stderr, "usage: system_helper hold NAME READY RELEASE | write-registry SUBKEY | version | frame\n");
     return 2;
 }

@@ -86,11 +86,9 @@ void paint(Window window) {
 }
 
 // What a dialog does with a key nobody swallowed: Enter is OK, Escape is Cancel, Alt+F4
-// closes it, F1 becomes a help request (WM_HELP).
+// closes it (an F1 press has made its help request when it was taken from the queue).
 void defaultKey(Window window, std::uint32_t message, std::uintptr_t key) {
-    if (message == platform::kWmKeyDown && key == static_cast<std::uintptr_t>(platform::kVkF1))
-        send(window, platform::kWmHelp, 0, 0);
-    else if (message == platform::kWmKeyDown && key == platform::kVkReturn)
+    if (message == platform::kWmKeyDown && key == platform::kVkReturn)
         send(window, platform::kWmCommand, platform::kIdOk, 0);
     else if (message == platform::kWmKeyDown && key == platform::kVkEscape)
         send(window, platform::kWmCommand, platform::kIdCancel, 0);
@@ -119,6 +117,10 @@ int loop(platform::DialogHandler& handler, ActiveDialog& active) {
         }
         if (next) {
             if (next->window == window && isKey(next->message)) {
+                // Taking an F1 press from the queue makes the system post a help request
+                // of its own, whatever the key filter then does with the key.
+                if (next->message == platform::kWmKeyDown && next->wParam == static_cast<std::uintptr_t>(platform::kVkF1))
+                    platform::postMessage(window, platform::kWmHelp, 0, 0);
                 if (handler.preTranslate(next->message, next->wParam)) {
                     std::lock_guard lock(ui().mutex);
                     active.record.swallowedKeys.emplace_back(next->message, next->wParam);

@@ -91,6 +91,17 @@ bool WorkerThread::exitCode(std::uint32_t& code) const {
     return true;
 }
 
+// A real wait, as the Win32 one: the simulated clock only moves for the program's own
+// timers and sleeps.
+bool WorkerThread::waitFor(std::uint32_t milliseconds) const {
+    if (handle_ == nullptr) return true;
+    const auto* thread = static_cast<const sim::detail::SimThread*>(handle_);
+    std::unique_lock lock(threads().mutex);
+    return threads().finished.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] {
+        return thread->exitCode.load() != kStillActive;
+    });
+}
+
 void WorkerThread::join() {
     if (handle_ == nullptr) return;
     auto* thread = static_cast<sim::detail::SimThread*>(handle_);

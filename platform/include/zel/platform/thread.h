@@ -36,6 +36,8 @@ public:
     // GetExitCodeThread: the function's result once it has returned, kStillActive while
     // it runs. False for an empty record.
     bool exitCode(std::uint32_t& code) const;
+    // Whether the thread has ended within `milliseconds` (true when empty).
+    bool waitFor(std::uint32_t milliseconds) const;
     // Waits until the thread has ended and closes it; nothing to do when empty.
     void join();
 
