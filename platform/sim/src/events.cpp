@@ -121,7 +121,7 @@ bool applyMachineEvent(Machine& machine, const std::string& line, std::string& e
             object(command, "", {"plug", "under", "pull", "open", "close", "process", "image"});
             const int kinds = int(command.contains("plug")) + int(command.contains("pull")) +
                               int(command.contains("open")) + int(command.contains("close"));
-            if (kinds != 1) fail("", "a command has one of \"plug\", \"pull\", \"open\" or \"close\"");
+            if (kinds != 1) fail("", "a command has either \"plug\", \"pull\", \"open\" or \"close\"");
             if (command.contains("open") || command.contains("close")) {
                 if (command.contains("under")) fail(member("", "under"), "\"under\" goes with \"plug\"");
                 openOrClose(machine, command);
