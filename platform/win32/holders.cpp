@@ -106,7 +106,9 @@ private:
 template <class Function>
 Function ntdllFunction(const char* name) {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll == nullptr ? nullptr : reinterpret_cast<Function>(GetProcAddress(ntdll, name));
+    if (ntdll == nullptr) return nullptr;
+    // Through void*: the exported address is typed as a function of no arguments.
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(ntdll, name)));
 }
 
 // One system information table, asked again with a larger buffer until it fits.
