@@ -30,6 +30,8 @@ constexpr std::size_t kTableLimit = 64u << 20;
 // A name query that takes longer is on an object that is no file on a volume (a pipe
 // that passed the type check): its worker is left behind.
 constexpr DWORD kNameQueryMilliseconds = 250;
+// The longest object name asked for: a counted string of at most 32767 characters.
+constexpr ULONG kNameLimit = 16 + 65536;
 // After that many workers left behind the search gives up: the list would not be complete.
 constexpr int kAbandonedLimit = 3;
 
@@ -263,11 +265,17 @@ private:
         std::vector<std::uint64_t> buffer(4096 / sizeof(std::uint64_t));
         while (WaitForSingleObject(shared->start.get(), INFINITE) == WAIT_OBJECT_0 &&
                InterlockedCompareExchange(&shared->quit, 0, 0) == 0) {
-            const Handle file(shared->file);
+            Handle file(shared->file);
             shared->file = nullptr;
             ULONG needed = 0;
-            const NtStatus status = shared->query(file.get(), kObjectNameInformation, buffer.data(),
-                                                  static_cast<ULONG>(buffer.size() * sizeof(std::uint64_t)), &needed);
+            NtStatus status = shared->query(file.get(), kObjectNameInformation, buffer.data(),
+                                            static_cast<ULONG>(buffer.size() * sizeof(std::uint64_t)), &needed);
+            // A long path: once more with the room it asked for.
+            if (status < 0 && needed > buffer.size() * sizeof(std::uint64_t) && needed <= kNameLimit) {
+                buffer.assign(needed / sizeof(std::uint64_t) + 1, 0);
+                status = shared->query(file.get(), kObjectNameInformation, buffer.data(),
+                                       static_cast<ULONG>(buffer.size() * sizeof(std::uint64_t)), &needed);
+            }
             shared->answered = false;
             if (status >= 0) {
                 NativeString text;
@@ -277,6 +285,9 @@ private:
                     shared->answered = true;
                 }
             }
+            // Closed before the answer is given: once the owner has it, nothing it handed
+            // over is still open.
+            file.reset();
             SetEvent(shared->done.get());
         }
         release(shared);
