@@ -50,7 +50,8 @@ enum class Outcome {
 
 // What became of one node. A refused removal is tried again, with the properties read
 // afresh, kRemovalAttempts times in all.
-Outcome removeIfMatching(const DeviceInfoSet& set, DeviceInfoData& node, const char* hardwareId, const char* pdoName) {
+Outcome removeIfMatching(const DeviceInfoSet& set, DeviceInfoData& node, const char* hardwareId, const char* pdoName,
+                         bool& restartNeeded) {
     std::vector<char> ids;
     std::vector<char> name;
     for (int attempt = 0; attempt < kRemovalAttempts; ++attempt) {
@@ -65,14 +66,15 @@ Outcome removeIfMatching(const DeviceInfoSet& set, DeviceInfoData& node, const c
         if (named != Read::ok || std::strcmp(name.data(), pdoName) != 0) return Outcome::other;
         // A removal Windows left to the next restart did not happen: try again, as after
         // a refusal.
-        if (platform::setupRemoveDevice(set, node) == platform::RemoveResult::removed) return Outcome::removed;
+        const platform::RemoveResult result = platform::setupRemoveDevice(set, node);
+        if (result == platform::RemoveResult::removed) return Outcome::removed;
+        restartNeeded = result == platform::RemoveResult::restartNeeded;
     }
     return Outcome::kept;
 }
 
-} // namespace
-
-int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* pdoName) {
+// The walk itself; `restartNeeded` collects the vetoes of matching nodes that stayed.
+int removeMatching(int kind, const char* hardwareId, char letter, const char* pdoName, bool& restartNeeded) {
     if (hardwareId == nullptr) hardwareId = "";
     if (pdoName == nullptr) pdoName = "";
     DeviceInfoSet set = DeviceInfoSet::presentDevices();
@@ -92,7 +94,10 @@ int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* 
             break;
         }
         // Every node that matches is removed, not only the first.
-        switch (removeIfMatching(set, node, hardwareId, pdoName)) {
+        bool vetoed = false;
+        const Outcome outcome = removeIfMatching(set, node, hardwareId, pdoName, vetoed);
+        restartNeeded = restartNeeded || vetoed;
+        switch (outcome) {
         case Outcome::removed: removed = true; break;
         case Outcome::kept: maybeLeft = true; break;
         case Outcome::other: break;
@@ -114,6 +119,15 @@ int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* 
     }
     if (kind == kKindHost) return removed ? 1 : -1;
     return -1;
+}
+
+} // namespace
+
+int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* pdoName, bool* restartNeeded) {
+    bool vetoed = false;
+    const int answer = removeMatching(kind, hardwareId, letter, pdoName, vetoed);
+    if (restartNeeded != nullptr) *restartNeeded = answer != 1 && vetoed;
+    return answer;
 }
 
 } // namespace zel::app

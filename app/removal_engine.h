@@ -20,6 +20,9 @@ inline constexpr std::uint32_t kVolumeSettleMilliseconds = 100;
 // removed, or the whole walk found none left (it was gone already); else -1.
 // Kind 1 (a host adapter): 1 when a node was removed, else -1. Any other kind, or no set
 // of present nodes: -1.
-int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* pdoName);
+// When `restartNeeded` is given, it tells whether Windows answered the last attempt on a
+// matching node that stayed by leaving its removal to the next restart (a veto).
+int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* pdoName,
+                     bool* restartNeeded = nullptr);
 
 } // namespace zel::app

@@ -6,7 +6,11 @@
 #include "remove_progress_dlg.h"
 #include "zelsata_app.h"
 
+#include <zel/platform/holders.h>
+#include <zel/text.h>
+
 #include <cstring>
+#include <string>
 
 namespace zel::app {
 namespace {
@@ -15,14 +19,22 @@ namespace {
 // would mean "still running" for ever, so it counts as a failure.
 std::int32_t outcome(int answer) { return answer == kRemovalDone ? kRemovalDone : kRemovalFailed; }
 
-std::int32_t removeDevice(const InventoryEntry& entry) {
+std::int32_t removeDevice(const InventoryEntry& entry, RemovalFailure& failure) {
     // Own copies: the identifiers must hold even should the entry change meanwhile.
     char hardwareId[128] = {};
     char pdoName[128] = {};
     std::strncpy(hardwareId, entry.hardwareId, sizeof hardwareId - 1);
     std::strncpy(pdoName, entry.pdoName, sizeof pdoName - 1);
     const char letter = entry.driveLetters[0];
-    return outcome(RemoveDeviceNode(kKindDevice, hardwareId, letter, pdoName));
+    const std::string letters(fieldText(entry.driveLetters));
+    const std::int32_t result = outcome(RemoveDeviceNode(kKindDevice, hardwareId, letter, pdoName, &failure.restartNeeded));
+    // Which programs keep the drive in use, asked only once the removal has failed: the
+    // search duplicates every handle of the system and takes its time.
+    if (result == kRemovalFailed && !letters.empty()) {
+        failure.holdersAsked = true;
+        failure.holders = platform::findFileHolders(letters);
+    }
+    return result;
 }
 
 // A host adapter is gone when its node was removed and a second walk finds no node of
@@ -34,13 +46,13 @@ std::int32_t removeHostAdapter(const InventoryEntry& entry) {
     return again == kRemovalFailed ? kRemovalDone : kRemovalFailed;
 }
 
-std::int32_t removeEntry(std::uint8_t index) {
+std::int32_t removeEntry(std::uint8_t index, RemovalFailure& failure) {
     const CZelSATAApp* app = currentApp();
     if (app == nullptr || index >= kInventorySize) return kRemovalFailed;
     const InventoryEntry& entry = app->inventory().entries[index];
     switch (entry.kind) {
     case kKindDevice:
-        return removeDevice(entry);
+        return removeDevice(entry, failure);
     case kKindHost:
         return removeHostAdapter(entry);
     default:
@@ -53,7 +65,8 @@ std::int32_t removeEntry(std::uint8_t index) {
 std::uint32_t RemovalWorker(void* progressWindow) {
     auto& window = *static_cast<CRemoveProgressDlg*>(progressWindow);
     window.Result().store(kRemovalRunning);
-    window.Result().store(removeEntry(window.EntryIndex()));
+    window.Failure() = RemovalFailure{};
+    window.Result().store(removeEntry(window.EntryIndex(), window.Failure()));
     return 0;
 }
 

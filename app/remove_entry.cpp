@@ -1,8 +1,11 @@
 // The removal request: confirm a system disk, run the progress window, tell the outcome.
+#include "holders_text.h"
 #include "remove_progress_dlg.h"
 #include "zelsata_app.h"
 
 #include "res/resource_ids.h"
+
+#include <string>
 
 namespace zel::app {
 
@@ -48,7 +51,9 @@ int CZelSATAApp::RunRemoval(CRemoveProgressDlg& progress) {
         ShowMessage(IDS_REMOVE_SUCCEEDED, kMbIconInformation);
         return 1;
     }
-    ShowMessage(IDS_REMOVE_FAILED, kMbIconHand);
+    const std::string message =
+        RemovalFailureText(progress.Failure(), [this](std::uint32_t id) { return UiText(id); });
+    messageBox(ActivePopup(), message.c_str(), kProgramTitle, kMbIconHand);
     return 0;
 }
 

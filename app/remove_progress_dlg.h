@@ -4,6 +4,8 @@
 // the worker's result and closes with IDOK (removed) or IDCANCEL (failed). Enter,
 // Escape and Alt+F4 do not close it.
 
+#include "holders_text.h"
+
 #include <zel/platform/dialog.h>
 #include <zel/platform/paint.h>
 #include <zel/platform/thread.h>
@@ -39,6 +41,9 @@ public:
     std::uint8_t EntryIndex() const { return entryIndex; }
     // The cell the worker reports through.
     std::atomic<std::int32_t>& Result() { return result; }
+    // What a failed removal found out: written by the worker before its result, read once
+    // the window has closed (the worker has ended by then).
+    RemovalFailure& Failure() { return failure; }
 
     bool onMessage(platform::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                    std::intptr_t& answer) override;
@@ -57,6 +62,7 @@ private:
     // without a lock: a single aligned 32-bit cell, atomic so that the compiler neither
     // tears nor caches it and the worker's outcome is seen once it is written.
     std::atomic<std::int32_t> result{kRemovalRunning};
+    RemovalFailure failure;
     platform::WorkerThread worker;
 };
 

@@ -58,6 +58,13 @@
 #define IDS_DOWNLOAD_FAILED 5003
 #define IDS_NO_NEW_VERSION 5004
 #define IDS_LIST_CHANGED 5010
+/* Lines added below IDS_REMOVE_FAILED when a removal fails: the programs using the drive
+ * ("%s": "name.exe (1234), ..., and 3 more"), the "and %u more" of that list, a removal
+ * Windows left to the next restart, and a search for the programs that needed rights. */
+#define IDS_REMOVE_HELD_BY 5011
+#define IDS_HOLDERS_MORE 5012
+#define IDS_REMOVE_AT_RESTART 5013
+#define IDS_HOLDERS_NO_RIGHTS 5014
 
 /* ---- dialogs, icon and bitmap of the user-interface libraries ----------------------- */
 

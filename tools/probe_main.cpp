@@ -3,6 +3,7 @@
 // would offer is what this prints (before the program's system-disk guard).
 #include "probe_format.h"
 
+#include <zel/platform/holders.h>
 #include <zel/platform/library.h>
 #if ZEL_SIM_MACHINE
 #include <zel/sim/machine.h>
@@ -17,12 +18,13 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: zelprobe [--selector N] [--json]"
+                 "usage: zelprobe [--selector N] [--json] [--holders E:]"
 #if ZEL_SIM_MACHINE
                  " [--machine FILE.json]"
 #endif
                  "\n  --selector N   hardware-ID groups to search, decimal or 0x hex (default 0x40)\n"
                  "  --json         print JSON instead of text\n"
+                 "  --holders E:   print the programs holding files open on the drives (E:F: or EF for two)\n"
 #if ZEL_SIM_MACHINE
                  "  --machine F    simulated machine file (default: the built-in machine)\n"
 #endif
@@ -30,15 +32,51 @@ int usage() {
     return 2;
 }
 
+// "E:", "e", "E:F:": the upper-case letters, or nothing when the text holds anything else.
+std::string driveLetters(const char* text) {
+    std::string letters;
+    for (const char* p = text; *p != '\0'; ++p) {
+        const char c = *p;
+        if (c >= 'a' && c <= 'z') letters += static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z') letters += c;
+        else if (c != ':' || letters.empty()) return {};
+    }
+    return letters;
+}
+
+// One line per program: "notepad.exe (1234)". 0 when the list is complete, 1 when it could
+// not be made.
+int printHolders(const std::string& letters) {
+    const zel::platform::HolderReport report = zel::platform::findFileHolders(letters);
+    switch (report.status) {
+    case zel::platform::HolderSearch::noRights:
+        std::fprintf(stderr, "zelprobe: finding the programs that hold a drive needs an administrator\n");
+        return 1;
+    case zel::platform::HolderSearch::unavailable:
+        std::fprintf(stderr, "zelprobe: this system cannot tell which programs hold a drive\n");
+        return 1;
+    case zel::platform::HolderSearch::found:
+        break;
+    }
+    if (report.holders.empty()) std::printf("no program holds files open on %s\n", letters.c_str());
+    for (const zel::platform::FileHolder& holder : report.holders)
+        std::printf("%s (%lu)\n", holder.image.c_str(), static_cast<unsigned long>(holder.processId));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::uint32_t selector = 0x40;
     bool json = false;
+    std::string holders;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--json") {
             json = true;
+        } else if (arg == "--holders" && i + 1 < argc) {
+            holders = driveLetters(argv[++i]);
+            if (holders.empty()) return usage();
         } else if (arg == "--selector" && i + 1 < argc) {
             char* end = nullptr;
             const unsigned long value = std::strtoul(argv[++i], &end, 0);
@@ -58,6 +96,8 @@ int main(int argc, char** argv) {
             return usage();
         }
     }
+
+    if (!holders.empty()) return printHolders(holders);
 
     char path[1024];
     const std::size_t length = zel::platform::programDirectory(path, sizeof path);

@@ -3,7 +3,7 @@
 set(ZEL_SIM_MACHINE_SOURCES
   accounting.cpp builder.cpp call_log.cpp cm_backend.cpp default_machine.cpp disk_backend.cpp
   events.cpp faults.cpp files_backend.cpp installer_backend.cpp io_backend.cpp json_machine.cpp
-  json_system.cpp layout_answer.cpp model.cpp registry_model.cpp removal_model.cpp
+  holders_backend.cpp json_system.cpp layout_answer.cpp model.cpp process_model.cpp registry_model.cpp removal_model.cpp
   setup_backend.cpp state.cpp tree_index.cpp working_files.cpp)
 list(TRANSFORM ZEL_SIM_MACHINE_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/src/)
 set(ZEL_SIM_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR})

@@ -132,6 +132,52 @@ TEST_F(Remove, VolumeThatStaysIsAFailureAtTheFirstPollWithoutTheFinish) {
     EXPECT_EQ(boxes[0].style, platform::kMbIconHand);
 }
 
+// E: (entry 0) refused: held by programs, held by none yet vetoed, or asked about without
+// the rights. The plain failure text stays first; what was found follows it.
+TEST_F(Remove, AFailedRemovalNamesTheProgramsHoldingTheDriveAndTheRestart) {
+    const std::string failed = uiString(5001);
+    const std::string restart = "\n\n" + uiString(5013);
+    struct Case {
+        const char* what;
+        sim::Machine machine;
+        std::string text;
+    };
+    const auto holding = [](std::vector<sim::Process> processes, sim::HolderQuery query = sim::HolderQuery::allowed) {
+        sim::Machine machine = sim::defaultMachine();
+        machine.processes = std::move(processes);
+        machine.holderQuery = query;
+        return machine;
+    };
+    std::vector<sim::Process> seven;
+    for (std::uint32_t pid = 107; pid > 100; --pid) seven.push_back({pid, "p" + std::to_string(pid) + ".exe", {"E:\\x"}});
+    seven.push_back({50, "other.exe", {"F:\\y"}}); // another drive's program is not named
+    const std::vector<sim::Process> one{{1234, "notepad.exe", {"e:\\notes.txt"}}};
+    sim::Machine vetoed = sim::defaultMachine();
+    vetoed.nodes[static_cast<std::size_t>(sim::findNode(vetoed, kFirstCardDisk))].refusesRemoval = sim::kRefuseAlways;
+    const Case cases[] = {
+        {"one holder", holding(one), failed + "\n\nPrograms using the drive: notepad.exe (1234)" + restart},
+        {"seven holders",
+         holding(seven),
+         failed + "\n\nPrograms using the drive: p101.exe (101), p102.exe (102), p103.exe (103), p104.exe (104), "
+                  "p105.exe (105), and 2 more" + restart},
+        {"none, refused anyway", vetoed, failed + restart},
+        {"no rights", holding(one, sim::HolderQuery::noRights), failed + "\n\n" + uiString(5014) + restart},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (app_) app_->ExitInstance();
+        app_.reset();
+        start(c.machine);
+        const std::size_t shown = sim::messageBoxes().size();
+        EXPECT_EQ(removeShown(0), 0);
+        EXPECT_TRUE(sim::nodePresent(kFirstCardDisk));
+        const auto boxes = sim::messageBoxes();
+        ASSERT_EQ(boxes.size(), shown + 1);
+        EXPECT_EQ(boxes.back().text, c.text);
+        EXPECT_EQ(boxes.back().style, platform::kMbIconHand);
+    }
+}
+
 TEST_F(Remove, AnEntryThatIsNoLongerTheChosenDeviceIsNeverRemoved) {
     start(sim::defaultMachine());
     ASSERT_EQ(app_->inventory().count(), 3);

@@ -1,6 +1,7 @@
 // Device nodes as the device installer lists, reads and removes them.
 #include "sim_support.h"
 
+#include <zel/platform/holders.h>
 #include <zel/platform/system.h>
 
 #include <gtest/gtest.h>
@@ -196,6 +197,49 @@ TEST(SimRemoval, MachineFilesAndTheVirtualClock) {
     EXPECT_EQ(sim::calls(sim::Op::sleep), 2u);
     sim::resetCalls();
     EXPECT_EQ(sim::sleptMilliseconds(), 0u);
+}
+
+} // namespace
+} // namespace zel::test
+
+namespace zel::test {
+namespace {
+
+std::vector<std::string> holderNames(std::string_view letters) {
+    std::vector<std::string> names;
+    for (const FileHolder& h : findFileHolders(letters).holders) names.push_back(h.image + ":" + std::to_string(h.processId));
+    return names;
+}
+
+// Programs holding files open, from the machine file and from outside commands: they
+// answer the holder question and veto the removal of the node whose volumes they hold.
+TEST(SimRemoval, HeldVolumesVetoTheirNodesRemovalUntilClosed) {
+    sim::Machine m = card().build();
+    std::string error;
+    auto loaded = sim::parseMachineJson(
+        R"({"processes": [{"id": 900, "image": "edit.exe", "open": ["f:\\a.txt"]}, {"id": 4, "image": "System"}]})", error);
+    ASSERT_TRUE(loaded) << error;
+    m.processes = loaded->processes;
+    ASSERT_TRUE(sim::applyMachineEvent(m, R"({"open": "E:\\x", "process": 77, "image": "view.exe"})", error)) << error;
+    ASSERT_TRUE(sim::applyMachineEvent(m, R"({"open": "F:\\", "process": 77})", error)) << error;
+    EXPECT_FALSE(sim::applyMachineEvent(m, R"({"open": "E:\\y", "process": 5})", error)) << "a new process needs its image";
+    EXPECT_FALSE(sim::applyMachineEvent(m, R"({"close": "E:\\nothing", "process": 77})", error));
+    {
+        sim::ScopedMachine scope(m);
+        EXPECT_EQ(holderNames("E"), (std::vector<std::string>{"view.exe:77"}));
+        EXPECT_EQ(holderNames("fe"), (std::vector<std::string>{"view.exe:77", "edit.exe:900"}));
+        EXPECT_EQ(findFileHolders("C").status, HolderSearch::found);
+        EXPECT_TRUE(holderNames("C").empty());
+        EXPECT_EQ(removeNode("SCSI\\DISK1"), RemoveResult::restartNeeded);
+        EXPECT_EQ(removeNode("PCI\\HBA"), RemoveResult::restartNeeded) << "held beneath it";
+        EXPECT_TRUE(sim::nodePresent("SCSI\\DISK1"));
+    }
+    ASSERT_TRUE(sim::applyMachineEvent(m, R"({"close": "e:\\X", "process": 77})", error)) << error;
+    m.holderQuery = sim::HolderQuery::noRights;
+    sim::ScopedMachine scope(m);
+    EXPECT_EQ(findFileHolders("E").status, HolderSearch::noRights);
+    EXPECT_EQ(removeNode("SCSI\\DISK1"), RemoveResult::removed) << "nothing left open on E:";
+    EXPECT_EQ(removeNode("SCSI\\DISK2"), RemoveResult::restartNeeded);
 }
 
 } // namespace

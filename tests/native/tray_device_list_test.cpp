@@ -197,6 +197,24 @@ TEST_F(DeviceList, OkRemovesTheMarkedRowKeepsTheDialogAndStoresTheSwitch) {
     EXPECT_EQ(app_->inventory().count(), 2);
 }
 
+TEST_F(DeviceList, AHeldDiskKeepsItsRowAndTheMessageNamesTheProgram) {
+    sim::Machine machine = sim::defaultMachine();
+    machine.processes.push_back({1234, "notepad.exe", {"E:\\notes.txt"}});
+    start(machine);
+    std::size_t rowsAfter = 0;
+    const sim::DialogRun shown = run({
+        UserAction::clickButton(kIdOk),
+        UserAction::call([&](platform::Window dialog) { rowsAfter = list(dialog).rows.size(); }),
+    });
+    EXPECT_EQ(rowsAfter, 3u);
+    const auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, str(5001) + "\n\nPrograms using the drive: notepad.exe (1234)\n\n" + str(5013));
+    EXPECT_EQ(boxes[0].owner, shown.window);
+    sim::pumpMessages();
+    EXPECT_EQ(app_->inventory().count(), 3) << "the disk stays";
+}
+
 TEST_F(DeviceList, DeclinedSystemDiskChangesNothing) {
     start(withStartUpFilesOnE());
     ASSERT_EQ(app_->inventory().entries[0].systemDisk, 1);

@@ -111,7 +111,7 @@ BOOL WINAPI hookDeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSi
 BOOL WINAPI hookCloseHandle(HANDLE handle) {
     {
         std::lock_guard guard(standin::lock());
-        if (standin::devices().remove(handle)) return TRUE;
+        if (standin::devices().remove(handle) || standin::closeProcessObject(handle)) return TRUE;
     }
     return CloseHandle(handle);
 }
@@ -218,7 +218,7 @@ const Hook kHooks[] = {
     {"LoadLibraryExW", reinterpret_cast<void*>(hookLoadLibraryExW)},
 };
 
-// Points a module's kernel32 imports of the hooked names at the replacements.
+// Points a module's kernel32 and advapi32 imports of the hooked names at the replacements.
 void patchModule(unsigned char* base) {
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     if (dos->e_magic != IMAGE_DOS_SIGNATURE) return;
@@ -226,23 +226,27 @@ void patchModule(unsigned char* base) {
     const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (dir.VirtualAddress == 0) return;
     for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name != 0; ++d) {
-        if (_stricmp(reinterpret_cast<const char*>(base + d->Name), "kernel32.dll") != 0 || d->OriginalFirstThunk == 0)
+        const char* library = reinterpret_cast<const char*>(base + d->Name);
+        if ((_stricmp(library, "kernel32.dll") != 0 && _stricmp(library, "advapi32.dll") != 0) ||
+            d->OriginalFirstThunk == 0)
             continue;
         auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
         auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
         for (; names->u1.AddressOfData != 0; ++names, ++slots) {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
             const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            for (const Hook& h : kHooks) {
-                if (std::strcmp(reinterpret_cast<const char*>(byName->Name), h.name) != 0) continue;
-                const auto value = reinterpret_cast<ULONG_PTR>(h.replacement);
-                if (slots->u1.Function == value) break;
+            const char* name = reinterpret_cast<const char*>(byName->Name);
+            void* replacement = standin::processHook(name);
+            for (const Hook& h : kHooks)
+                if (std::strcmp(name, h.name) == 0) replacement = h.replacement;
+            if (replacement != nullptr) {
+                const auto value = reinterpret_cast<ULONG_PTR>(replacement);
+                if (slots->u1.Function == value) continue;
                 DWORD old = 0;
                 if (VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old)) {
                     slots->u1.Function = value;
                     VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
                 }
-                break;
             }
         }
     }
@@ -298,6 +302,9 @@ void WINAPI ZelStandIn_OpenHandles(ZelStandInHandles* counts) {
     counts->devices = open.devices;
     counts->infoSets = open.infoSets;
     counts->finds = standin::finds().size();
+    counts->processes = standin::processes().size();
+    counts->files = standin::openFiles().size();
+    counts->debugPrivilege = standin::debugPrivilegeEnabled() ? 1 : 0;
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <string>
 
 namespace zel::standin {
 
@@ -59,5 +60,25 @@ private:
 Live<SimDevice>& devices();
 Live<SimFind>& finds();
 Live<SimSet>& sets();
+
+// The programs of the simulated machine as the holder search sees them: a process opened
+// for duplication, and a file handle of one duplicated into the caller.
+struct SimProcess {
+    std::uint32_t id = 0;
+};
+struct SimOpenFile {
+    std::uint32_t processId = 0;
+    std::string path; // "E:\\notes.txt"
+};
+Live<SimProcess>& processes();
+Live<SimOpenFile>& openFiles();
+// Whether the debug privilege stands enabled through the stand-in's token calls.
+bool& debugPrivilegeEnabled();
+
+// The replacement for an imported kernel32 or advapi32 function of the process side
+// (process, handle, token and ntdll look-ups), or null.
+void* processHook(const char* name);
+// Closes a process or duplicated file handle of the stand-in's; false for any other.
+bool closeProcessObject(void* handle);
 
 } // namespace zel::standin

@@ -9,6 +9,9 @@ struct ZelStandInHandles {
     std::int64_t devices;  // CreateFileA handles of simulated device objects
     std::int64_t infoSets; // device information sets
     std::int64_t finds;    // FindFirstFileA searches of simulated roots
+    std::int64_t processes;      // OpenProcess handles of simulated programs
+    std::int64_t files;          // file handles of simulated programs duplicated into the caller
+    std::int64_t debugPrivilege; // 1 while the debug privilege stands enabled
 };
 
 // ZelStandIn_LoadMachine(path): installs the machine file (ZELSIM_MACHINE's format) for

@@ -4,6 +4,8 @@
 // (WINEDLLOVERRIDES=setupapi=n) from its folder.
 #include "standin_control.h"
 
+#include <zel/platform/holders.h>
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -178,6 +180,36 @@ TEST(StandIn, RefusedRemovalSucceedsWithTheRestartFlag) {
     EXPECT_NE(GetLogicalDrives() & (1u << ('E' - 'A')), 0u);
     EXPECT_TRUE(SetupDiDestroyDeviceInfoList(set));
     EXPECT_EQ(openHandles().infoSets, 0);
+}
+
+} // namespace
+
+namespace {
+
+// The real backend's holder search against the stand-in's programs: the one holding E:
+// named with its ID, programs on other drives left out, and everything it opened or
+// duplicated closed again, the debug privilege dropped; without the privilege, no list.
+TEST(StandIn, HolderSearchClosesAllItOpened) {
+    const std::string disks = R"({"root": {"children": [{"instanceId": "SCSI\\DISK\\5&1", "disk": 1, "volumes": ["E:"]},
+        {"instanceId": "SCSI\\DISK\\5&2", "disk": 2, "volumes": ["F:"]}]}, "processes": [
+        {"id": 1234, "image": "notepad.exe", "open": ["E:\\notes.txt", "E:\\"]},
+        {"id": 600, "image": "other.exe", "open": ["F:\\x"]}, {"id": 4, "image": "System"}])";
+    loadMachine(disks + "}");
+    const zel::platform::HolderReport report = zel::platform::findFileHolders("E:");
+    EXPECT_EQ(report.status, zel::platform::HolderSearch::found);
+    ASSERT_EQ(report.holders.size(), 1u);
+    EXPECT_EQ(report.holders[0].image, "notepad.exe");
+    EXPECT_EQ(report.holders[0].processId, 1234u);
+    EXPECT_EQ(zel::platform::findFileHolders("ef").holders.size(), 2u);
+    ZelStandInHandles open = openHandles();
+    EXPECT_EQ(open.processes, 0);
+    EXPECT_EQ(open.files, 0);
+    EXPECT_EQ(open.debugPrivilege, 0);
+
+    loadMachine(disks + R"(, "holderQuery": "noRights"})");
+    EXPECT_EQ(zel::platform::findFileHolders("E").status, zel::platform::HolderSearch::noRights);
+    open = openHandles();
+    EXPECT_EQ(open.processes + open.files + open.debugPrivilege, 0);
 }
 
 } // namespace

@@ -86,12 +86,49 @@ TEST(OutsideChange, DisksThatDoNotGoAreReportedAsNotRemoved) {
     ASSERT_TRUE(OutsideHand::broadcast());
     ASSERT_TRUE(eventually([&] { return trayIconShown(frame); }));
 
+    // Nothing holds either disk: the message names no program, and the refusing disk's
+    // says that Windows left it to the next restart.
     for (const char* disk : {"volume stays", "refuses"}) {
         ASSERT_TRUE(chooseDeviceItem(frame, program.id(), 1001)) << disk;
-        EXPECT_EQ(answerMessage(program.id()), failed) << disk;
+        const std::string expected =
+            std::string(disk) == "refuses" ? failed + "\n\n" + englishText(5013) : failed;
+        EXPECT_EQ(answerMessage(program.id()), expected) << disk;
         EXPECT_TRUE(eventually([] { return !removalUnderWay(); }));
     }
     EXPECT_TRUE(trayIconShown(frame));
+    closeProgram(program);
+}
+
+// Programs holding a disk's files open: the message names them (the first five, then how
+// many more), and once they close the disk goes.
+TEST(OutsideChange, AHeldDiskNamesTheProgramsHoldingIt) {
+    const std::string failed = englishText(5001);
+    const std::string restart = "\n\n" + englishText(5013);
+    ASSERT_FALSE(failed.empty());
+    OutsideHand hand("held", "empty-card.json");
+    Process program(programPath());
+    HWND frame = startedFrame(program);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(hand.plug(kWdcDisk, kCard));
+    ASSERT_TRUE(hand.plug(kMaxtorDisk, kCard));
+    ASSERT_TRUE(hand.open("E:\\notes.txt", 1234, "notepad.exe"));
+    for (unsigned id = 201; id <= 206; ++id)
+        ASSERT_TRUE(hand.open(id % 2 == 0 ? "F:\\a" : "G:\\b", id, "p" + std::to_string(id) + ".exe"));
+    ASSERT_TRUE(OutsideHand::broadcast());
+    ASSERT_TRUE(eventually([&] { return trayIconShown(frame); }));
+
+    ASSERT_TRUE(chooseDeviceItem(frame, program.id(), 1001));
+    EXPECT_EQ(answerMessage(program.id()), failed + "\n\nPrograms using the drive: notepad.exe (1234)" + restart);
+    EXPECT_TRUE(eventually([] { return !removalUnderWay(); }));
+    ASSERT_TRUE(chooseDeviceItem(frame, program.id(), 1002));
+    EXPECT_EQ(answerMessage(program.id()),
+              failed + "\n\nPrograms using the drive: p201.exe (201), p202.exe (202), p203.exe (203), p204.exe (204), "
+                       "p205.exe (205), and 1 more" + restart);
+    EXPECT_TRUE(eventually([] { return !removalUnderWay(); }));
+
+    ASSERT_TRUE(hand.close("E:\\notes.txt", 1234));
+    ASSERT_TRUE(chooseDeviceItem(frame, program.id(), 1001));
+    EXPECT_EQ(answerMessage(program.id()), englishText(17));
     closeProgram(program);
 }
 

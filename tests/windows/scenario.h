@@ -71,6 +71,14 @@ public:
         return append("{\"under\": " + quoted(parent) + ", \"plug\": " + node + "}\n");
     }
     bool pull(const std::string& instanceId) { return append("{\"pull\": " + quoted(instanceId) + "}\n"); }
+    // A program opens a file ("E:\\notes.txt"), or closes it again.
+    bool open(const std::string& path, unsigned processId, const std::string& image) {
+        return append("{\"open\": " + quoted(path) + ", \"process\": " + std::to_string(processId) +
+                      ", \"image\": " + quoted(image) + "}\n");
+    }
+    bool close(const std::string& path, unsigned processId) {
+        return append("{\"close\": " + quoted(path) + ", \"process\": " + std::to_string(processId) + "}\n");
+    }
 
     // Tells the program's main window that device nodes changed, and waits until it has
     // handled that.

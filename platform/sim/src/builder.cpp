@@ -293,4 +293,16 @@ MachineBuilder& MachineBuilder::withoutLibrary(const std::string& name) {
     return *this;
 }
 
+MachineBuilder& MachineBuilder::process(std::uint32_t id, const std::string& image,
+                                        const std::vector<std::string>& openFiles) {
+    Process& p = detail::processOf(machine_, id, image);
+    p.openFiles.insert(p.openFiles.end(), openFiles.begin(), openFiles.end());
+    return *this;
+}
+
+MachineBuilder& MachineBuilder::holderQuery(HolderQuery answer) {
+    machine_.holderQuery = answer;
+    return *this;
+}
+
 } // namespace zel::sim

@@ -7,6 +7,7 @@
 #include "text.h"
 #include "tree_index.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -23,6 +24,7 @@ using detail::LoadError;
 using detail::member;
 using detail::object;
 using detail::text;
+using detail::u32;
 
 // Hangs a parsed subtree under `parent`: the parsed machine's root stands for the parent,
 // its other nodes follow the machine's own in their order, and what they own moves along.
@@ -90,16 +92,42 @@ void pull(Machine& machine, const json& command) {
     detail::removeSubtree(machine, index);
 }
 
+// {"open": "E:\\notes.txt", "process": 1234, "image": "notepad.exe"}: a program opens a
+// file (starting, under that image, when it does not run yet); {"close": ..., "process":
+// 1234} closes one open of it.
+void openOrClose(Machine& machine, const json& command) {
+    if (!command.contains("process")) fail("", "\"open\" and \"close\" need \"process\"");
+    const std::uint32_t id = u32(command["process"], "/process");
+    if (command.contains("open")) {
+        const bool running = std::any_of(machine.processes.begin(), machine.processes.end(),
+                                         [&](const Process& p) { return p.id == id; });
+        if (!running && !command.contains("image"))
+            fail("", "process " + std::to_string(id) + " does not run yet: give its \"image\"");
+        const std::string image = command.contains("image") ? text(command["image"], "/image") : std::string();
+        detail::openFile(machine, id, image, text(command["open"], "/open"));
+        return;
+    }
+    if (command.contains("image")) fail("/image", "\"image\" goes with \"open\"");
+    if (!detail::closeFile(machine, id, text(command["close"], "/close")))
+        fail("/close", "process " + std::to_string(id) + " does not hold that file open");
+}
+
 } // namespace
 
 bool applyMachineEvent(Machine& machine, const std::string& line, std::string& error) noexcept {
     return detail::guarded(false, [&] {
         try {
             const json command = json::parse(line);
-            object(command, "", {"plug", "under", "pull"});
-            if (command.contains("plug") == command.contains("pull"))
-                fail("", "a command has either \"plug\" or \"pull\"");
-            if (command.contains("plug")) plug(machine, command);
+            object(command, "", {"plug", "under", "pull", "open", "close", "process", "image"});
+            const int kinds = int(command.contains("plug")) + int(command.contains("pull")) +
+                              int(command.contains("open")) + int(command.contains("close"));
+            if (kinds != 1) fail("", "a command has either \"plug\", \"pull\", \"open\" or \"close\"");
+            if (command.contains("open") || command.contains("close")) {
+                if (command.contains("under")) fail(member("", "under"), "\"under\" goes with \"plug\"");
+                openOrClose(machine, command);
+            } else if (command.contains("process") || command.contains("image")) {
+                fail("", "\"process\" and \"image\" go with \"open\" or \"close\"");
+            } else if (command.contains("plug")) plug(machine, command);
             else if (command.contains("under")) fail(member("", "under"), "\"under\" goes with \"plug\"");
             else pull(machine, command);
             return true;

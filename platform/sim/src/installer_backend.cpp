@@ -116,6 +116,8 @@ RemoveResult setupRemoveDevice(const DeviceInfoSet& set, DeviceInfoData& data) {
             if (refusals != sim::kRefuseAlways) --refusals;
             return RemoveResult::restartNeeded;
         }
+        // So is a volume of the subtree that some program holds open.
+        if (sim::detail::subtreeHeld(m, n)) return RemoveResult::restartNeeded;
         sim::detail::removeSubtree(m, n);
         sim::detail::treeChanged(call.state());
         return RemoveResult::removed;

@@ -82,7 +82,7 @@ InterfaceClass interfaceClass(const json& j, const std::string& at) {
 class Loader {
 public:
     Machine load(const json& doc) {
-        object(doc, "", {"root", "volumes", "devices", "system"});
+        object(doc, "", {"root", "volumes", "devices", "system", "processes", "holderQuery"});
         if (doc.contains("root")) node(doc["root"], builder_.root(), "/root");
         if (doc.contains("volumes")) {
             const json& list = array(doc["volumes"], "/volumes");
@@ -93,10 +93,33 @@ public:
             for (std::size_t i = 0; i < list.size(); ++i) device(list[i], item("/devices", i));
         }
         if (doc.contains("system")) detail::loadSystem(doc["system"], "/system", builder_.machine().system);
+        if (doc.contains("processes")) {
+            const json& list = array(doc["processes"], "/processes");
+            for (std::size_t i = 0; i < list.size(); ++i) process(list[i], item("/processes", i));
+        }
+        if (doc.contains("holderQuery"))
+            builder_.holderQuery(static_cast<HolderQuery>(named(doc["holderQuery"], "/holderQuery",
+                                                                {{"allowed", 0}, {"noRights", 1}, {"unavailable", 2}})));
         return builder_.build();
     }
 
 private:
+    // {"id": 1234, "image": "notepad.exe", "open": ["E:\\notes.txt"]}
+    void process(const json& j, const std::string& at) {
+        object(j, at, {"id", "image", "open"});
+        if (!j.contains("id") || !j.contains("image")) fail(at, "a process needs id and image");
+        const std::uint32_t id = u32(j["id"], member(at, "id"));
+        for (const Process& p : builder_.machine().processes)
+            if (p.id == id) fail(member(at, "id"), "process ID " + std::to_string(id) + " is given twice");
+        std::vector<std::string> files;
+        if (j.contains("open")) {
+            const std::string where = member(at, "open");
+            const json& list = array(j["open"], where);
+            for (std::size_t i = 0; i < list.size(); ++i) files.push_back(text(list[i], item(where, i)));
+        }
+        builder_.process(id, text(j["image"], member(at, "image")), files);
+    }
+
     void node(const json& j, NodeRef ref, const std::string& at) {
         object(j, at,
                {"instanceId", "hardwareIds", "description", "friendlyName", "service", "class", "classGuid",

@@ -32,6 +32,19 @@ using RemovalQuestion = bool (*)();
 void setRemovalQuestion(RemovalQuestion question);
 bool askWindowsBeforeRemoval();
 
+// The upper-case drive letter a held path ("e:\\dir\\x") lies on, or 0 for a path without one.
+char heldLetter(std::string_view path);
+
+// Whether a program holds something open on a volume that the node or its subtree owns:
+// such a node vetoes its removal.
+bool subtreeHeld(const Machine& machine, int node);
+
+// Process `id` opens `path`; a process not yet running starts under `image`. Closing
+// takes back one open of that path (without regard to case); false when it had none.
+Process& processOf(Machine& machine, std::uint32_t id, const std::string& image);
+void openFile(Machine& machine, std::uint32_t id, const std::string& image, const std::string& path);
+bool closeFile(Machine& machine, std::uint32_t id, std::string_view path);
+
 // The present nodes reachable from the root, root first, each before its children, children in
 // the order the system reports them: the order in which Windows enumerates devices.
 std::vector<int> preOrder(const Machine& machine);

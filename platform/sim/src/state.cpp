@@ -50,7 +50,8 @@ Call::Call(Op op) : state_(detail::state()), lock_(state_.mutex), op_(op) {
     if (state_.quietScopes == 0 && isDriveProbe(op)) ++state_.loudProbes;
     // A walk of the tree or an interface set starts here: the machine takes the outside
     // changes made since the last one first.
-    if (op == Op::cmLocateRoot || op == Op::setupGetClassDevs) guardedVoid([&] { pollEventsLocked(state_); });
+    if (op == Op::cmLocateRoot || op == Op::setupGetClassDevs || op == Op::findFileHolders)
+        guardedVoid([&] { pollEventsLocked(state_); });
 }
 
 } // namespace detail

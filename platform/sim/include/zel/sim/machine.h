@@ -203,11 +203,28 @@ struct System {
     bool operator==(const System&) const = default;
 };
 
+// A running program and what it holds open on the machine's drives: files and folders
+// as "E:\\dir\\name" (folders too, e.g. a window's current directory "E:\\").
+struct Process {
+    std::uint32_t id = 0;
+    std::string image; // e.g. "notepad.exe"
+    std::vector<std::string> openFiles;
+    bool operator==(const Process&) const = default;
+};
+
+// What the question for the programs holding a drive gets: the answer, or the refusals
+// Windows gives a user without the debug privilege or a system that cannot be asked.
+enum class HolderQuery { allowed, noRights, unavailable };
+
 struct Machine {
     std::vector<Node> nodes; // index 0 is the root; a node's DevInst is its index + 1
     std::vector<DeviceObject> devices;
     std::vector<Volume> volumes;
     System system;
+    // Programs with files open. A node whose volumes (its own or its subtree's) are held
+    // open vetoes its removal, as Windows does, which reports it as left to the restart.
+    std::vector<Process> processes;
+    HolderQuery holderQuery = HolderQuery::allowed;
     bool operator==(const Machine&) const = default;
 };
 
@@ -270,6 +287,7 @@ enum class Op {
     versionInfo,
     localTime,
     environment,
+    findFileHolders,
     count_
 };
 ZELSIM_API const char* opName(Op op) noexcept;
@@ -449,6 +467,10 @@ public:
     // takes it away.
     MachineBuilder& library(const std::string& name, const std::vector<std::string>& missingExports = {});
     MachineBuilder& withoutLibrary(const std::string& name);
+    // A running program holding `openFiles` open ("E:\\notes.txt"); another call with the
+    // same ID adds files to it.
+    MachineBuilder& process(std::uint32_t id, const std::string& image, const std::vector<std::string>& openFiles);
+    MachineBuilder& holderQuery(HolderQuery answer);
     Machine& machine() { return machine_; }
     Machine build() const { return machine_; }
 
