@@ -50,7 +50,8 @@ enum class Outcome {
 
 // What became of one node. A refused removal is tried again, with the properties read
 // afresh, kRemovalAttempts times in all.
-Outcome removeIfMatching(const DeviceInfoSet& set, DeviceInfoData& node, const char* hardwareId, const char* pdoName) {
+Outcome removeIfMatching(const DeviceInfoSet& set, DeviceInfoData& node, const char* hardwareId, const char* pdoName,
+                         bool& restartNeeded) {
     std::vector<char> ids;
     std::vector<char> name;
     for (int attempt = 0; attempt < kRemovalAttempts; ++attempt) {
@@ -65,14 +66,17 @@ Outcome removeIfMatching(const DeviceInfoSet& set, DeviceInfoData& node, const c
         if (named != Read::ok || std::strcmp(name.data(), pdoName) != 0) return Outcome::other;
         // A removal Windows left to the next restart did not happen: try again, as after
         // a refusal.
-        if (platform::setupRemoveDevice(set, node) == platform::RemoveResult::removed) return Outcome::removed;
+        const platform::RemoveResult result = platform::setupRemoveDevice(set, node);
+        if (result == platform::RemoveResult::removed) return Outcome::removed;
+        if (result == platform::RemoveResult::restartNeeded) restartNeeded = true;
     }
     return Outcome::kept;
 }
 
 } // namespace
 
-int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* pdoName) {
+int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* pdoName, bool* restartNeeded) {
+    bool vetoed = false;
     if (hardwareId == nullptr) hardwareId = "";
     if (pdoName == nullptr) pdoName = "";
     DeviceInfoSet set = DeviceInfoSet::presentDevices();
@@ -92,13 +96,14 @@ int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* 
             break;
         }
         // Every node that matches is removed, not only the first.
-        switch (removeIfMatching(set, node, hardwareId, pdoName)) {
+        switch (removeIfMatching(set, node, hardwareId, pdoName, vetoed)) {
         case Outcome::removed: removed = true; break;
         case Outcome::kept: maybeLeft = true; break;
         case Outcome::other: break;
         }
     }
     set.reset();
+    if (restartNeeded != nullptr) *restartNeeded = vetoed;
     platform::sleepMilliseconds(kVolumeSettleMilliseconds);
 
     if (kind == kKindDevice) {

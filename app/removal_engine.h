@@ -19,7 +19,9 @@ inline constexpr std::uint32_t kVolumeSettleMilliseconds = 100;
 // 1 when "\\.\<letter>:" no longer opens and the device is gone: a matching node was
 // removed, or the whole walk found none left (it was gone already); else -1.
 // Kind 1 (a host adapter): 1 when a node was removed, else -1. Any other kind, or no set
-// of present nodes: -1.
-int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* pdoName);
+// of present nodes: -1. `restartNeeded`, when given, is set when Windows left a
+// matching node's removal to the next restart (a veto).
+int RemoveDeviceNode(int kind, const char* hardwareId, char letter, const char* pdoName,
+                     bool* restartNeeded = nullptr);
 
 } // namespace zel::app

@@ -52,12 +52,16 @@
 #define IDS_ASK_CHECK_FOR_UPDATE 29
 #define IDS_WEB_ADDRESS 30
 
+/* Command menu: asks Windows to look below the host adapters for new devices. */
+#define IDS_MENU_RESCAN 31
+
 /* Failures and results. */
 #define IDS_LIBRARY_UNUSABLE 5000
 #define IDS_REMOVE_FAILED 5001
 #define IDS_DOWNLOAD_FAILED 5003
 #define IDS_NO_NEW_VERSION 5004
 #define IDS_LIST_CHANGED 5010
+#define IDS_REMOVAL_BUSY 5011 /* another program holds the removal marker */
 
 /* ---- dialogs, icon and bitmap of the user-interface libraries ----------------------- */
 

@@ -102,21 +102,22 @@ TEST_F(Menus, EmptyInventoryOffersOneItemThatDoesNothing) {
     EXPECT_EQ(sim::queuedMessages(app_->mainWindow()), std::vector<std::uint32_t>{platform::kWmNull}) << "no command";
 }
 
-TEST_F(Menus, RightClickShowsTheFiveCommandsAndTheirLabels) {
+TEST_F(Menus, RightClickShowsTheSixCommandsAndTheirLabels) {
     start(sim::defaultMachine());
     sim::chooseMenuCommands({IDM_EXIT});
     click(0x205);
     const auto shown = sim::menusShown();
     ASSERT_EQ(shown.size(), 1u);
     const auto& items = shown[0];
-    ASSERT_EQ(items.size(), 6u);
-    const std::uint32_t commands[] = {IDM_DEVICE_LIST, 0, IDM_OPEN_LINK, IDM_HELP, IDM_VERSION_INFO, IDM_EXIT};
-    for (std::size_t i = 0; i < 6; ++i) {
+    ASSERT_EQ(items.size(), 7u);
+    const std::uint32_t commands[] = {IDM_DEVICE_LIST, IDM_RESCAN, 0, IDM_OPEN_LINK, IDM_HELP, IDM_VERSION_INFO, IDM_EXIT};
+    const std::uintptr_t data[] = {0, 5, 0, 1, 2, 3, 4};
+    for (std::size_t i = 0; i < 7; ++i) {
         EXPECT_EQ(items[i].command, commands[i]) << i;
-        EXPECT_EQ(items[i].separator, i == 1) << i;
-        if (i != 1) {
+        EXPECT_EQ(items[i].separator, i == 2) << i;
+        if (i != 2) {
             EXPECT_TRUE(items[i].ownerDrawn);
-            EXPECT_EQ(items[i].itemData, i == 0 ? 0u : i - 1);
+            EXPECT_EQ(items[i].itemData, data[i]) << i;
         }
     }
     EXPECT_EQ(sim::liveMenus(), 0) << "destroyed once it closes";
@@ -125,13 +126,15 @@ TEST_F(Menus, RightClickShowsTheFiveCommandsAndTheirLabels) {
               (std::vector<std::uint32_t>{platform::kWmCommand, platform::kWmNull}));
 
     // Each item is sized and drawn with the label its item data picks.
-    for (std::uintptr_t data : {0u, 1u, 2u, 3u, 4u, 9u}) {
+    for (std::uintptr_t data : {0u, 1u, 2u, 3u, 4u, 5u, 9u}) {
         std::intptr_t result = 0;
         app_->mainFrame()->onMessage(app_->mainWindow(), platform::kWmMeasureItem, 0,
                                      reinterpret_cast<std::intptr_t>(&data), result);
         EXPECT_EQ(result, 1);
     }
-    EXPECT_EQ(sim::ownerDrawLabels(), (std::vector<std::string>{str(5), str(4), str(3), str(2), str(1), ""}));
+    EXPECT_EQ(sim::ownerDrawLabels(),
+              (std::vector<std::string>{str(5), str(4), str(3), str(2), str(1), str(31), ""}));
+    EXPECT_EQ(str(31), "Scan for new devices");
 }
 
 } // namespace

@@ -49,6 +49,7 @@ const char* opName(Op op) noexcept {
     case Op::versionInfo: return "GetFileVersionInfoA";
     case Op::localTime: return "GetLocalTime";
     case Op::environment: return "GetEnvironmentVariableA";
+    case Op::cmReenumerate: return "CM_Reenumerate_DevNode";
     case Op::count_: break;
     }
     return "?";

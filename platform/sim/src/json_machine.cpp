@@ -82,7 +82,7 @@ InterfaceClass interfaceClass(const json& j, const std::string& at) {
 class Loader {
 public:
     Machine load(const json& doc) {
-        object(doc, "", {"root", "volumes", "devices", "system"});
+        object(doc, "", {"root", "volumes", "devices", "system", "rescan"});
         if (doc.contains("root")) node(doc["root"], builder_.root(), "/root");
         if (doc.contains("volumes")) {
             const json& list = array(doc["volumes"], "/volumes");
@@ -93,7 +93,18 @@ public:
             for (std::size_t i = 0; i < list.size(); ++i) device(list[i], item("/devices", i));
         }
         if (doc.contains("system")) detail::loadSystem(doc["system"], "/system", builder_.machine().system);
-        return builder_.build();
+        Machine machine = builder_.build();
+        if (doc.contains("rescan")) {
+            // Checked when a rescan applies them, as the events file's commands are.
+            const json& list = array(doc["rescan"], "/rescan");
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                const std::string at = item("/rescan", i);
+                object(list[i], at, {"plug", "under"});
+                if (!list[i].contains("plug")) fail(at, "a device awaiting a rescan needs \"plug\"");
+                machine.awaitingRescan.push_back(list[i].dump());
+            }
+        }
+        return machine;
     }
 
 private:

@@ -208,6 +208,10 @@ struct Machine {
     std::vector<DeviceObject> devices;
     std::vector<Volume> volumes;
     System system;
+    // Devices already attached that the system has not noticed: plug commands of the
+    // events file's form, applied when CM_Reenumerate_DevNode asks about the node their
+    // "under" names (the root without one) or about one of its ancestors.
+    std::vector<std::string> awaitingRescan;
     bool operator==(const Machine&) const = default;
 };
 
@@ -270,6 +274,7 @@ enum class Op {
     versionInfo,
     localTime,
     environment,
+    cmReenumerate,
     count_
 };
 ZELSIM_API const char* opName(Op op) noexcept;
