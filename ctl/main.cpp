@@ -1,5 +1,5 @@
 // zelctl: removes, lists and finds devices from the command line, for scripts.
-#include "commands.h"
+#include "zelctl_commands.h"
 
 #if ZEL_SIM_MACHINE
 #include <zel/sim/machine.h>

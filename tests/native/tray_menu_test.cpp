@@ -6,6 +6,8 @@
 #include "commands.h"
 #include "device_menu.h"
 #include "main_frame.h"
+#include "markers.h"
+#include "zelctl_commands.h"
 
 #include "../windows/card_devices.h"
 
@@ -163,6 +165,61 @@ TEST_F(Menus, ChoosingADeviceRemovesItAndOneRebuildFollows) {
     ASSERT_EQ(app_->inventory().count(), 2) << "the rebuild after the removal";
     for (int i = 0; i < 2; ++i) EXPECT_NE(app_->inventory().entries[i].pdoName, removedPdo);
     EXPECT_EQ(sim::trayIcons().size(), 1u) << "devices remain: the icon stays";
+}
+
+// The command line holds the removal marker while it removes: a device chosen from the menu
+// meanwhile is not removed, and the user is told; the command line, for its part, waits a
+// bounded time for the tray program's removal and gives up without removing.
+TEST_F(Menus, OneRemovalAtATimeBetweenTheTrayAndTheCommandLine) {
+    start(sim::defaultMachine());
+    sim::advanceTime(1000);
+    sim::pumpMessages();
+    platform::MutexHandle other = app::AcquireMarker(app::kRemoveMarker);
+    ASSERT_TRUE(other);
+
+    sim::chooseMenuCommands({IDM_DEVICE_FIRST});
+    click(0x201);
+    sim::pumpMessages();
+    const auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, str(5011));
+    EXPECT_TRUE(sim::dialogRuns().empty()) << "no removal started";
+    EXPECT_TRUE(platform::DeviceHandle::openForQuery("\\\\.\\E:"));
+    EXPECT_EQ(app_->GetBusy(), 0);
+
+    const char* remove[] = {"remove", "E:"};
+    std::FILE* sink = std::tmpfile();
+    ASSERT_NE(sink, nullptr);
+    sim::resetCalls();
+    EXPECT_EQ(ctl::run(2, remove, sink, sink), ctl::kExitRefused);
+    EXPECT_GE(sim::sleptMilliseconds(), ctl::kMarkerWaitMilliseconds) << "waited before giving up";
+    EXPECT_LT(sim::sleptMilliseconds(), 2 * ctl::kMarkerWaitMilliseconds) << "but not for ever";
+    EXPECT_TRUE(platform::DeviceHandle::openForQuery("\\\\.\\E:"));
+
+    app::ReleaseMarker(other);
+    EXPECT_EQ(ctl::run(2, remove, sink, sink), ctl::kExitDone);
+    EXPECT_FALSE(platform::DeviceHandle::openForQuery("\\\\.\\E:"));
+    EXPECT_FALSE(sim::mutexExists("Global\\ZelDeviceRemove")) << "given back";
+    std::fclose(sink);
+}
+
+// "Scan for new devices" asks below the card, and the rebuild that follows lists the disk
+// its driver never reported.
+TEST_F(Menus, ScanForNewDevicesListsADiskTheCardDidNotReport) {
+    sim::Machine machine = sim::defaultMachine();
+    machine.awaitingRescan.push_back(
+        R"({"under": "PCI\\VEN_1095&DEV_3512&SUBSYS_35121095&REV_01\\4&2B16EDB1&0&10F0",)"
+        R"( "plug": {"instanceId": "SCSI\\DISK&VEN_WDC\\1", "disk": 3, "volumes": ["K:"]}})");
+    start(std::move(machine));
+    sim::advanceTime(1000);
+    sim::pumpMessages();
+    ASSERT_EQ(app_->inventory().count(), 3);
+
+    send(platform::kWmCommand, IDM_RESCAN, 0);
+    sim::pumpMessages();
+    EXPECT_EQ(sim::calls(sim::Op::cmReenumerate), 1u) << "the one supported adapter";
+    ASSERT_EQ(app_->inventory().count(), 4);
+    EXPECT_TRUE(sim::current().awaitingRescan.empty());
 }
 
 // The menu named the first disk; before its command arrives, that disk is pulled and the

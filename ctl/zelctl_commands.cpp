@@ -1,5 +1,5 @@
 // The commands, and the device list they print and choose from.
-#include "commands.h"
+#include "zelctl_commands.h"
 
 #include "inventory_build.h"
 #include "zelsearch.h"
@@ -134,9 +134,9 @@ bool build(DeviceList& list, std::FILE* err) {
 // "\\.\PhysicalDriveN") by disk number, a number by its place in the list. -1 for none.
 int choose(const DeviceList& list, std::string_view name) {
     const int count = list.inventory.count();
-    if ((name.size() == 2 && name[1] == ':') || name.size() == 1) {
-        const char letter = name[0] >= 'a' && name[0] <= 'z' ? static_cast<char>(name[0] - 32) : name[0];
-        if (letter < 'A' || letter > 'Z') return -1;
+    const char letter = !name.empty() && name[0] >= 'a' && name[0] <= 'z' ? static_cast<char>(name[0] - 32)
+                                                                           : (name.empty() ? '\0' : name[0]);
+    if (letter >= 'A' && letter <= 'Z' && (name.size() == 1 || (name.size() == 2 && name[1] == ':'))) {
         for (int i = 0; i < count; ++i)
             if (fieldText(list.inventory.entries[i].driveLetters).find(letter) != std::string_view::npos) return i;
         return -1;
