@@ -59,10 +59,12 @@ long number(std::string_view text, long limit) {
 const char* kindName(const InventoryEntry& entry, const EntryDetails& details) {
     if (entry.deviceClass == 5) return "cd-rom";
     if (entry.deviceClass == 3) return "disk";
-    // Without a letter the search gives no drive type: the path that answered tells.
-    const std::string_view path = fieldText(details.devicePath);
-    if (path.find("PhysicalDrive") != std::string_view::npos) return "disk";
-    if (path.find("CdRom") != std::string_view::npos) return "cd-rom";
+    // Without a letter the search gives no drive type: the path that answered tells
+    // ("\\.\PhysicalDrive1", or the start of an interface path naming the device).
+    std::string path(fieldText(details.devicePath));
+    for (char& c : path) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    if (path.find("cdrom") != std::string::npos) return "cd-rom";
+    if (path.find("physicaldrive") != std::string::npos || path.find("disk") != std::string::npos) return "disk";
     return "unknown";
 }
 
