@@ -200,6 +200,8 @@ TEST_F(Menus, OneRemovalAtATimeBetweenTheTrayAndTheCommandLine) {
     EXPECT_EQ(ctl::run(2, remove, sink, sink), ctl::kExitDone);
     EXPECT_FALSE(platform::DeviceHandle::openForQuery("\\\\.\\E:"));
     EXPECT_FALSE(sim::mutexExists("Global\\ZelDeviceRemove")) << "given back";
+    sim::pumpMessages();
+    EXPECT_EQ(app_->inventory().count(), 2) << "the tray program follows the command line's removal";
     std::fclose(sink);
 }
 
