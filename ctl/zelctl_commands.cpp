@@ -186,6 +186,11 @@ void printHolders(const InventoryEntry& entry, std::FILE* err) {
 }
 
 int remove(const char* name, bool forceSystem, std::FILE* out, std::FILE* err) {
+    // Windows lets only administrators remove devices.
+    if (!platform::isAdministrator()) {
+        std::fprintf(err, "zelctl: removing a device needs an administrator\n");
+        return kExitUsage;
+    }
     DeviceList list;
     if (!build(list, err)) return kExitUsage;
     const int index = choose(list, name);

@@ -58,6 +58,14 @@ assert devices[2]["kind"] == "cd-rom" and devices[0]["systemDisk"] is False, dev
     done
     ;;
 remove)
+    if [ -z "$emulator" ]; then
+        # A user without administrator rights: the simulated system says so.
+        /usr/bin/python3 -c 'import json, sys
+m = json.load(open(sys.argv[1])); m["system"]["administrator"] = False; json.dump(m, open(sys.argv[2], "w"))' \
+            "$machine" "$work/user.json"
+        ctl --machine "$work/user.json" remove H:
+        expect 3 "remove without administrator rights" "" "needs an administrator"
+    fi
     ctl remove Z:
     expect 2 "remove a letter no device has" "" "no device Z:"
     ctl remove PhysicalDrive0

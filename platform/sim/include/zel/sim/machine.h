@@ -187,6 +187,7 @@ struct VersionText {
 struct System {
     platform::OsVersion version{5, 1, 2600, platform::kVerPlatformWin32Nt}; // Windows XP
     std::uint32_t lcid = 0x0409;                                             // English (US)
+    bool administrator = true; // the process runs with the Administrators group
     // The directories GetWindowsDirectoryA and GetCurrentDirectoryA report; none: they fail.
     std::optional<std::string> windowsDirectory{"C:\\WINDOWS"};
     std::optional<std::string> currentDirectory{"C:\\Program Files\\ZelSATA"};
@@ -275,6 +276,7 @@ enum class Op {
     localTime,
     environment,
     cmReenumerate,
+    checkTokenMembership,
     count_
 };
 ZELSIM_API const char* opName(Op op) noexcept;
