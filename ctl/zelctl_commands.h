@@ -11,7 +11,7 @@ namespace zel::ctl {
 inline constexpr int kExitDone = 0;     // listed, rescanned, or removed
 inline constexpr int kExitRefused = 1;  // refused, vetoed, or another removal never ended
 inline constexpr int kExitNotFound = 2; // no such device
-inline constexpr int kExitUsage = 3;    // bad command line, or the program cannot work here
+inline constexpr int kExitUsage = 3;    // bad command line, no administrator rights, or no search library
 
 // While another program removes a device (it holds the removal marker), a removal
 // waits this long for it, asking again at each step.
