@@ -149,10 +149,14 @@ void CDeviceListDlg::OnOK() {
     // The row must still be that device before the question and after it, whose message
     // loop may have run a rebuild.
     const bool go = app.StillShows(index, shown) && app.ConfirmRemoval(progress) && app.StillShows(index, shown);
-    if (go) {
-        // Held for the whole removal so that its own broadcasts rebuild nothing; the removal
-        // goes ahead even when someone else holds it.
-        app.removeMarker = AcquireMarker(kRemoveMarker);
+    // Held for the whole removal so that its own broadcasts rebuild nothing. While another
+    // program removes a device, nothing is removed and the user is told.
+    bool heldElsewhere = false;
+    if (go) app.removeMarker = AcquireMarker(kRemoveMarker, &heldElsewhere);
+    if (go && heldElsewhere) {
+        app.ShowMessage(IDS_REMOVAL_BUSY, kMbIconInformation);
+        RefillIfChanged();
+    } else if (go) {
         app.RunRemoval(progress);
         ReleaseMarker(app.removeMarker);
         postMessage(app.mainWindow(), kWmDeviceChange, tray::DBT_DEVNODES_CHANGED, 0);

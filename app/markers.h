@@ -12,7 +12,9 @@ inline constexpr const char* kChangeMarker = "ZelDeviceChange";
 
 // The marker's handle, or an empty handle when it already exists or cannot be created.
 // On Windows XP (5.1) the name lives in the "Global\" namespace shared by all users.
-platform::MutexHandle AcquireMarker(const char* name);
+// `heldElsewhere`, when given, tells the two empty answers apart: true when the marker
+// already exists (another program holds it), false when it could not be created.
+platform::MutexHandle AcquireMarker(const char* name, bool* heldElsewhere = nullptr);
 
 // Gives the marker back (the release the system refuses, since nobody owns it, is
 // harmless) and closes the handle.

@@ -52,6 +52,9 @@
 #define IDS_ASK_CHECK_FOR_UPDATE 29
 #define IDS_WEB_ADDRESS 30
 
+/* Command menu: asks Windows to look below the host adapters for new devices. */
+#define IDS_MENU_RESCAN 31
+
 /* Failures and results. */
 #define IDS_LIBRARY_UNUSABLE 5000
 #define IDS_REMOVE_FAILED 5001
@@ -65,6 +68,7 @@
 #define IDS_HOLDERS_MORE 5012
 #define IDS_REMOVE_AT_RESTART 5013
 #define IDS_HOLDERS_NO_RIGHTS 5014
+#define IDS_REMOVAL_BUSY 5015 /* another program holds the removal marker */
 
 /* ---- dialogs, icon and bitmap of the user-interface libraries ----------------------- */
 

@@ -11,6 +11,7 @@ inline constexpr std::uint32_t IDM_VERSION_INFO = 32771;
 inline constexpr std::uint32_t IDM_DEVICE_LIST = 32772;
 inline constexpr std::uint32_t IDM_HELP = 32773;
 inline constexpr std::uint32_t IDM_OPEN_LINK = 32774;
+inline constexpr std::uint32_t IDM_RESCAN = 32775;
 inline constexpr std::uint32_t IDM_EXIT = 57665;
 // Device items: item i of the device menu is inventory entry i.
 inline constexpr std::uint32_t IDM_DEVICE_FIRST = 1001;
@@ -42,5 +43,7 @@ inline constexpr std::uint32_t IDI_TRAY = 128;
 inline constexpr std::uint32_t IDS_TRAY_TIP = 5;
 inline constexpr std::uint32_t IDS_ASK_CHECK_FOR_UPDATE = 29;
 inline constexpr std::uint32_t IDS_WEB_ADDRESS = 30;
+inline constexpr std::uint32_t IDS_RESCAN_LABEL = 31;
+inline constexpr std::uint32_t IDS_ANOTHER_REMOVAL = 5011;
 
 } // namespace zel::tray

@@ -6,6 +6,7 @@
 #include "device_menu.h"
 #include "help.h"
 #include "markers.h"
+#include "rescan.h"
 #include "zelsata_app.h"
 
 #include <cstring>
@@ -208,6 +209,12 @@ bool CMainFrame::OnCommand(std::uint32_t command) {
         theApp().ShowVersionDialog();
         theApp().SetBusy(0);
         return true;
+    case IDM_RESCAN:
+        // Devices found are told by the usual device-change message; the rebuild follows
+        // also where Windows does not send it.
+        app::RescanHostAdapters();
+        postMessage(theApp().mainWindow(), kWmDeviceChange, DBT_DEVNODES_CHANGED, 0);
+        return true;
     case IDM_EXIT:
         postMessage(theApp().mainWindow(), kWmClose, 0, 0);
         return true;
@@ -245,9 +252,17 @@ void CMainFrame::OnDeviceChange(std::uintptr_t event) {
 void CMainFrame::OnDeviceItem(int index) {
     CZelSATAApp& app = theApp();
     app.SetBusy(1);
-    // Held for the whole removal, so the broadcasts it causes are ignored; the removal
-    // goes ahead even if someone else holds it.
-    app.removeMarker = app::AcquireMarker(app::kRemoveMarker);
+    // Held for the whole removal, so the broadcasts it causes are ignored. While another
+    // program (the command line) removes a device, nothing is removed: the user is told,
+    // and the message loop never waits for the other removal. A marker that cannot be
+    // made at all does not stop the removal.
+    bool heldElsewhere = false;
+    app.removeMarker = app::AcquireMarker(app::kRemoveMarker, &heldElsewhere);
+    if (heldElsewhere) {
+        app.ShowMessage(IDS_ANOTHER_REMOVAL, kMbIconInformation);
+        app.SetBusy(0);
+        return;
+    }
     // The device the item named when the menu was shown, not whatever stands at its index now.
     const app::DeviceIdentity shown =
         index < static_cast<int>(menuDevices_.size()) ? menuDevices_[static_cast<std::size_t>(index)] : app::DeviceIdentity{};

@@ -52,6 +52,8 @@ struct FreeDeleter {
 
 // ---- Configuration Manager -------------------------------------------------------
 
+ConfigRet cmReenumerateDevNode(DevInst node) { return CM_Reenumerate_DevNode(node, CM_REENUMERATE_NORMAL); }
+
 ConfigRet cmLocateRoot(DevInst& root) {
     DEVINST node = 0;
     const CONFIGRET result = CM_Locate_DevNodeA(&node, nullptr, 0);

@@ -15,6 +15,18 @@ bool getOsVersion(OsVersion& version) {
 
 std::uint32_t getUserDefaultLcid() { return GetUserDefaultLCID(); }
 
+bool isAdministrator() {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators))
+        return true;
+    BOOL member = TRUE;
+    if (!CheckTokenMembership(nullptr, administrators, &member)) member = TRUE;
+    FreeSid(administrators);
+    return member != FALSE;
+}
+
 int loadString(const Library& module, std::uint32_t id, char* buffer, int size) {
     // A size of 0 asks LoadStringA for something else altogether (Wine answers -1).
     if (buffer == nullptr || size <= 0) return 0;

@@ -139,7 +139,7 @@ none_exist() {
 
 has_delivery() { # has_delivery LIST_FILE
   local f
-  for f in ZelSATA.exe ZelSearch.dll ZelUninst.exe ZelSATAResUS.dll ZelSATARes.dll \
+  for f in ZelSATA.exe zelctl.exe ZelSearch.dll ZelUninst.exe ZelSATAResUS.dll ZelSATARes.dll \
     ZelDownLoad.dll index.html; do
     grep -qx "$f" "$1" || return 1
   done

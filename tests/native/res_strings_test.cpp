@@ -26,9 +26,9 @@ constexpr std::uint32_t kProgramStrings[] = {
     IDS_CONFIRM_SYSTEM_DISK, IDS_AUTORUN_LABEL, IDS_AUTORUN_NOTICE, IDS_TYPE_CD_DVD,
     IDS_VERSION_NOTICE, IDS_COLUMN_INSTALLED_VERSION, IDS_COLUMN_PUBLISHED_VERSION,
     IDS_LAST_UPDATE_CHECK, IDS_ASK_OPEN_HOME_PAGE, IDS_AUTOUPDATE_LABEL, IDS_AUTOUPDATE_NOTICE,
-    IDS_ASK_CHECK_FOR_UPDATE, IDS_WEB_ADDRESS, IDS_LIBRARY_UNUSABLE, IDS_REMOVE_FAILED,
-    IDS_DOWNLOAD_FAILED, IDS_NO_NEW_VERSION, IDS_LIST_CHANGED, IDS_REMOVE_HELD_BY, IDS_HOLDERS_MORE,
-    IDS_REMOVE_AT_RESTART, IDS_HOLDERS_NO_RIGHTS,
+    IDS_ASK_CHECK_FOR_UPDATE, IDS_WEB_ADDRESS, IDS_MENU_RESCAN, IDS_REMOVAL_BUSY, IDS_LIBRARY_UNUSABLE,
+    IDS_REMOVE_FAILED, IDS_DOWNLOAD_FAILED, IDS_NO_NEW_VERSION, IDS_LIST_CHANGED, IDS_REMOVE_HELD_BY,
+    IDS_HOLDERS_MORE, IDS_REMOVE_AT_RESTART, IDS_HOLDERS_NO_RIGHTS,
 };
 constexpr Language kLanguages[] = {Language::english, Language::japanese};
 
@@ -78,7 +78,7 @@ TEST(UiStrings, EveryProgramStringIsThereInBothLanguagesAndNothingElse) {
             EXPECT_GT(std::strlen(text), 0u) << name(language) << " string " << id;
         }
         // Ids the libraries do not have, next to ones they do, and the program's own.
-        for (std::uint32_t id : {0u, 31u, 4999u, 5002u, 5005u, 57344u, 0xFFFFFFFFu}) {
+        for (std::uint32_t id : {0u, 32u, 4999u, 5002u, 5005u, 57344u, 0xFFFFFFFFu}) {
             EXPECT_EQ(uiString(language, id), nullptr) << name(language) << " string " << id;
         }
     }

@@ -6,6 +6,8 @@
 #include "commands.h"
 #include "device_menu.h"
 #include "main_frame.h"
+#include "markers.h"
+#include "zelctl_commands.h"
 
 #include "../windows/card_devices.h"
 
@@ -102,21 +104,22 @@ TEST_F(Menus, EmptyInventoryOffersOneItemThatDoesNothing) {
     EXPECT_EQ(sim::queuedMessages(app_->mainWindow()), std::vector<std::uint32_t>{platform::kWmNull}) << "no command";
 }
 
-TEST_F(Menus, RightClickShowsTheFiveCommandsAndTheirLabels) {
+TEST_F(Menus, RightClickShowsTheSixCommandsAndTheirLabels) {
     start(sim::defaultMachine());
     sim::chooseMenuCommands({IDM_EXIT});
     click(0x205);
     const auto shown = sim::menusShown();
     ASSERT_EQ(shown.size(), 1u);
     const auto& items = shown[0];
-    ASSERT_EQ(items.size(), 6u);
-    const std::uint32_t commands[] = {IDM_DEVICE_LIST, 0, IDM_OPEN_LINK, IDM_HELP, IDM_VERSION_INFO, IDM_EXIT};
-    for (std::size_t i = 0; i < 6; ++i) {
+    ASSERT_EQ(items.size(), 7u);
+    const std::uint32_t commands[] = {IDM_DEVICE_LIST, IDM_RESCAN, 0, IDM_OPEN_LINK, IDM_HELP, IDM_VERSION_INFO, IDM_EXIT};
+    const std::uintptr_t data[] = {0, 5, 0, 1, 2, 3, 4};
+    for (std::size_t i = 0; i < 7; ++i) {
         EXPECT_EQ(items[i].command, commands[i]) << i;
-        EXPECT_EQ(items[i].separator, i == 1) << i;
-        if (i != 1) {
+        EXPECT_EQ(items[i].separator, i == 2) << i;
+        if (i != 2) {
             EXPECT_TRUE(items[i].ownerDrawn);
-            EXPECT_EQ(items[i].itemData, i == 0 ? 0u : i - 1);
+            EXPECT_EQ(items[i].itemData, data[i]) << i;
         }
     }
     EXPECT_EQ(sim::liveMenus(), 0) << "destroyed once it closes";
@@ -125,13 +128,15 @@ TEST_F(Menus, RightClickShowsTheFiveCommandsAndTheirLabels) {
               (std::vector<std::uint32_t>{platform::kWmCommand, platform::kWmNull}));
 
     // Each item is sized and drawn with the label its item data picks.
-    for (std::uintptr_t data : {0u, 1u, 2u, 3u, 4u, 9u}) {
+    for (std::uintptr_t data : {0u, 1u, 2u, 3u, 4u, 5u, 9u}) {
         std::intptr_t result = 0;
         app_->mainFrame()->onMessage(app_->mainWindow(), platform::kWmMeasureItem, 0,
                                      reinterpret_cast<std::intptr_t>(&data), result);
         EXPECT_EQ(result, 1);
     }
-    EXPECT_EQ(sim::ownerDrawLabels(), (std::vector<std::string>{str(5), str(4), str(3), str(2), str(1), ""}));
+    EXPECT_EQ(sim::ownerDrawLabels(),
+              (std::vector<std::string>{str(5), str(4), str(3), str(2), str(1), str(31), ""}));
+    EXPECT_EQ(str(31), "Scan for new devices");
 }
 
 } // namespace
@@ -160,6 +165,63 @@ TEST_F(Menus, ChoosingADeviceRemovesItAndOneRebuildFollows) {
     ASSERT_EQ(app_->inventory().count(), 2) << "the rebuild after the removal";
     for (int i = 0; i < 2; ++i) EXPECT_NE(app_->inventory().entries[i].pdoName, removedPdo);
     EXPECT_EQ(sim::trayIcons().size(), 1u) << "devices remain: the icon stays";
+}
+
+// The command line holds the removal marker while it removes: a device chosen from the menu
+// meanwhile is not removed, and the user is told; the command line, for its part, waits a
+// bounded time for the tray program's removal and gives up without removing.
+TEST_F(Menus, OneRemovalAtATimeBetweenTheTrayAndTheCommandLine) {
+    start(sim::defaultMachine());
+    sim::advanceTime(1000);
+    sim::pumpMessages();
+    platform::MutexHandle other = app::AcquireMarker(app::kRemoveMarker);
+    ASSERT_TRUE(other);
+
+    sim::chooseMenuCommands({IDM_DEVICE_FIRST});
+    click(0x201);
+    sim::pumpMessages();
+    const auto boxes = sim::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, str(5011));
+    EXPECT_TRUE(sim::dialogRuns().empty()) << "no removal started";
+    EXPECT_TRUE(platform::DeviceHandle::openForQuery("\\\\.\\E:"));
+    EXPECT_EQ(app_->GetBusy(), 0);
+
+    const char* remove[] = {"remove", "E:"};
+    std::FILE* sink = std::tmpfile();
+    ASSERT_NE(sink, nullptr);
+    sim::resetCalls();
+    EXPECT_EQ(ctl::run(2, remove, sink, sink), ctl::kExitRefused);
+    EXPECT_GE(sim::sleptMilliseconds(), ctl::kMarkerWaitMilliseconds) << "waited before giving up";
+    EXPECT_LT(sim::sleptMilliseconds(), 2 * ctl::kMarkerWaitMilliseconds) << "but not for ever";
+    EXPECT_TRUE(platform::DeviceHandle::openForQuery("\\\\.\\E:"));
+
+    app::ReleaseMarker(other);
+    EXPECT_EQ(ctl::run(2, remove, sink, sink), ctl::kExitDone);
+    EXPECT_FALSE(platform::DeviceHandle::openForQuery("\\\\.\\E:"));
+    EXPECT_FALSE(sim::mutexExists("Global\\ZelDeviceRemove")) << "given back";
+    sim::pumpMessages();
+    EXPECT_EQ(app_->inventory().count(), 2) << "the tray program follows the command line's removal";
+    std::fclose(sink);
+}
+
+// "Scan for new devices" asks below the card, and the rebuild that follows lists the disk
+// its driver never reported.
+TEST_F(Menus, ScanForNewDevicesListsADiskTheCardDidNotReport) {
+    sim::Machine machine = sim::defaultMachine();
+    machine.awaitingRescan.push_back(
+        R"({"under": "PCI\\VEN_1095&DEV_3512&SUBSYS_35121095&REV_01\\4&2B16EDB1&0&10F0",)"
+        R"( "plug": {"instanceId": "SCSI\\DISK&VEN_WDC\\1", "disk": 3, "volumes": ["K:"]}})");
+    start(std::move(machine));
+    sim::advanceTime(1000);
+    sim::pumpMessages();
+    ASSERT_EQ(app_->inventory().count(), 3);
+
+    send(platform::kWmCommand, IDM_RESCAN, 0);
+    sim::pumpMessages();
+    EXPECT_EQ(sim::calls(sim::Op::cmReenumerate), 1u) << "the one supported adapter";
+    ASSERT_EQ(app_->inventory().count(), 4);
+    EXPECT_TRUE(sim::current().awaitingRescan.empty());
 }
 
 // The menu named the first disk; before its command arrives, that disk is pulled and the

@@ -50,6 +50,13 @@ CONFIGRET WINAPI CM_Locate_DevNodeA(PDEVINST out, DEVINSTID_A id, ULONG flags) {
     return CR_SUCCESS;
 }
 
+CONFIGRET WINAPI CM_Reenumerate_DevNode(DEVINST node, ULONG flags) {
+    if ((flags & ~CM_REENUMERATE_BITS) != 0) return CR_INVALID_FLAG;
+    if (node == 0) return CR_INVALID_DEVINST;
+    std::lock_guard guard(standin::lock());
+    return platform::cmReenumerateDevNode(node);
+}
+
 CONFIGRET WINAPI CM_Get_Child(PDEVINST out, DEVINST node, ULONG flags) {
     return related(out, node, flags, [](platform::DevInst& found, DEVINST n) { return platform::cmGetChild(found, n); });
 }

@@ -81,7 +81,7 @@ TEST(ResourceLibraries, EnglishTextsAreTheTablesAndInUsEnglish) {
         EXPECT_STREQ(text, entry.english) << "string " << entry.id;
     }
     char missing[16] = "x";
-    EXPECT_EQ(LoadStringA(library.get(), 31, missing, sizeof missing), 0);
+    EXPECT_EQ(LoadStringA(library.get(), 32, missing, sizeof missing), 0);
 
     // Strings live in bundles of 16 (bundle 1 holds ids 0 to 15).
     EXPECT_NE(FindResourceExA(library.get(), MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(1), kEnglishUs), nullptr);

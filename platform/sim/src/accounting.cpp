@@ -50,6 +50,8 @@ const char* opName(Op op) noexcept {
     case Op::localTime: return "GetLocalTime";
     case Op::environment: return "GetEnvironmentVariableA";
     case Op::findFileHolders: return "NtQuerySystemInformation";
+    case Op::cmReenumerate: return "CM_Reenumerate_DevNode";
+    case Op::checkTokenMembership: return "CheckTokenMembership";
     case Op::count_: break;
     }
     return "?";

@@ -55,6 +55,18 @@ ConfigRet cmLocateRoot(DevInst& root) {
     });
 }
 
+ConfigRet cmReenumerateDevNode(DevInst devInst) {
+    return guarded(kCrFailure, [&] {
+        Call call(Op::cmReenumerate);
+        const Machine& m = call.machine();
+        const int node = nodeIndex(m, devInst);
+        if (call.failsWith([&] { return subjectOf(m, node); })) return kCrFailure;
+        if (node < 0) return kCrInvalidDevNode;
+        sim::detail::applyRescanLocked(call.state(), node);
+        return kCrSuccess;
+    });
+}
+
 ConfigRet cmGetChild(DevInst& child, DevInst node) {
     return related(Op::cmGetChild, child, node, [](const Machine& m, int n) {
         for (const int c : m.nodes[n].children)

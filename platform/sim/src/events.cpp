@@ -176,5 +176,39 @@ void pollEventsLocked(State& s) {
     s.eventsRead += start;
 }
 
+void applyRescanLocked(State& s, int node) {
+    Machine& machine = machineLocked(s);
+    // Whether `under` is `node` or lies below it.
+    const auto below = [&](int under) {
+        for (int n = under; n >= 0 && static_cast<std::size_t>(n) < machine.nodes.size(); n = machine.nodes[n].parent)
+            if (n == node) return true;
+        return false;
+    };
+    std::vector<std::string> waiting;
+    bool changed = false;
+    for (std::string& command : std::exchange(machine.awaitingRescan, {})) {
+        int under = 0;
+        try {
+            const json parsed = json::parse(command);
+            if (parsed.contains("under") && parsed["under"].is_string())
+                under = findNode(machine, parsed["under"].get<std::string>());
+        } catch (const json::exception&) {
+            under = -1;
+        }
+        // A device whose adapter is gone, or lies elsewhere, keeps waiting.
+        if (under < 0 || !machine.nodes[under].present || !below(under)) {
+            waiting.push_back(std::move(command));
+            continue;
+        }
+        std::string error;
+        if (applyMachineEvent(machine, command, error))
+            changed = true;
+        else
+            std::fprintf(stderr, "ZelSim: rescan: %s; device skipped\n", error.c_str());
+    }
+    machine.awaitingRescan = std::move(waiting);
+    if (changed) treeChanged(s);
+}
+
 } // namespace detail
 } // namespace zel::sim

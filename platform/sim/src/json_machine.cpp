@@ -82,7 +82,7 @@ InterfaceClass interfaceClass(const json& j, const std::string& at) {
 class Loader {
 public:
     Machine load(const json& doc) {
-        object(doc, "", {"root", "volumes", "devices", "system", "processes", "holderQuery"});
+        object(doc, "", {"root", "volumes", "devices", "system", "processes", "holderQuery", "rescan"});
         if (doc.contains("root")) node(doc["root"], builder_.root(), "/root");
         if (doc.contains("volumes")) {
             const json& list = array(doc["volumes"], "/volumes");
@@ -100,7 +100,18 @@ public:
         if (doc.contains("holderQuery"))
             builder_.holderQuery(static_cast<HolderQuery>(named(doc["holderQuery"], "/holderQuery",
                                                                 {{"allowed", 0}, {"noRights", 1}, {"unavailable", 2}})));
-        return builder_.build();
+        Machine machine = builder_.build();
+        if (doc.contains("rescan")) {
+            // Checked when a rescan applies them, as the events file's commands are.
+            const json& list = array(doc["rescan"], "/rescan");
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                const std::string at = item("/rescan", i);
+                object(list[i], at, {"plug", "under"});
+                if (!list[i].contains("plug")) fail(at, "a device awaiting a rescan needs \"plug\"");
+                machine.awaitingRescan.push_back(list[i].dump());
+            }
+        }
+        return machine;
     }
 
 private:

@@ -168,7 +168,8 @@ Layout loadLayout(const json& j, const std::string& at) {
 }
 
 void loadSystem(const json& j, const std::string& at, System& system) {
-    object(j, at, {"version", "lcid", "windowsDirectory", "currentDirectory", "registry", "libraries"});
+    object(j, at, {"version", "lcid", "administrator", "windowsDirectory", "currentDirectory", "registry", "libraries"});
+    if (j.contains("administrator")) system.administrator = flag(j["administrator"], member(at, "administrator"));
     if (j.contains("version")) system.version = version(j["version"], member(at, "version"));
     if (j.contains("lcid")) system.lcid = u32(j["lcid"], member(at, "lcid"));
     if (j.contains("windowsDirectory"))

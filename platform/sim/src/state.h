@@ -57,6 +57,8 @@ Machine& machineLocked(State& s);
 // Applies the commands appended to the file named by ZELSIM_EVENTS since the last look,
 // each once, in order. Caller holds the lock.
 void pollEventsLocked(State& s);
+// CM_Reenumerate_DevNode on present node `node`: plugs the devices awaiting a rescan below it.
+void applyRescanLocked(State& s, int node);
 
 // One platform call in progress: counted on construction, holds the lock throughout.
 class Call {

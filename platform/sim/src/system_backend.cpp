@@ -61,6 +61,14 @@ std::uint32_t getUserDefaultLcid() {
     });
 }
 
+bool isAdministrator() {
+    return guarded(true, [&] {
+        Call call(Op::checkTokenMembership);
+        if (call.fails("")) return true;
+        return call.machine().system.administrator;
+    });
+}
+
 int loadString(const Library& module, std::uint32_t id, char* buffer, int size) {
     return guarded(0, [&] {
         Call call(Op::loadString);

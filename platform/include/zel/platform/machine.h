@@ -126,6 +126,10 @@ ZEL_MACHINE_API ConfigRet cmGetDevNodeRegistryProperty(DevInst node, std::uint32
 // CM_Get_Device_IDA into `buffer` of `length` characters.
 ZEL_MACHINE_API ConfigRet cmGetDeviceId(DevInst node, char* buffer, std::uint32_t length);
 
+// CM_Reenumerate_DevNode(node, CM_REENUMERATE_NORMAL): asks the system to look for devices
+// below the node that arrived without their driver reporting them.
+ZEL_MACHINE_API ConfigRet cmReenumerateDevNode(DevInst node);
+
 // ---- SetupAPI device-interface sets ----------------------------------------------
 
 // A device information set (HDEVINFO), destroyed with SetupDiDestroyDeviceInfoList.

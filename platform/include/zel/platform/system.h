@@ -138,6 +138,10 @@ ZEL_SYSTEM_API bool getOsVersion(OsVersion& version);
 // GetUserDefaultLCID.
 ZEL_SYSTEM_API std::uint32_t getUserDefaultLcid();
 
+// CheckTokenMembership of the process's token in the local Administrators group. True
+// when the answer cannot be had: the operation that needs the rights then reports.
+ZEL_SYSTEM_API bool isAdministrator();
+
 // ---- string resources ------------------------------------------------------------------
 
 // LoadStringA(module, id, buffer, size): the number of characters copied (0 when the

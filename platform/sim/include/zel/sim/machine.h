@@ -187,6 +187,7 @@ struct VersionText {
 struct System {
     platform::OsVersion version{5, 1, 2600, platform::kVerPlatformWin32Nt}; // Windows XP
     std::uint32_t lcid = 0x0409;                                             // English (US)
+    bool administrator = true; // the process runs with the Administrators group
     // The directories GetWindowsDirectoryA and GetCurrentDirectoryA report; none: they fail.
     std::optional<std::string> windowsDirectory{"C:\\WINDOWS"};
     std::optional<std::string> currentDirectory{"C:\\Program Files\\ZelSATA"};
@@ -225,6 +226,10 @@ struct Machine {
     // open vetoes its removal, as Windows does, which reports it as left to the restart.
     std::vector<Process> processes;
     HolderQuery holderQuery = HolderQuery::allowed;
+    // Devices already attached that the system has not noticed: plug commands of the
+    // events file's form, applied when CM_Reenumerate_DevNode asks about the node their
+    // "under" names (the root without one) or about one of its ancestors.
+    std::vector<std::string> awaitingRescan;
     bool operator==(const Machine&) const = default;
 };
 
@@ -288,6 +293,8 @@ enum class Op {
     localTime,
     environment,
     findFileHolders,
+    cmReenumerate,
+    checkTokenMembership,
     count_
 };
 ZELSIM_API const char* opName(Op op) noexcept;
