@@ -76,6 +76,11 @@ m = json.load(open(sys.argv[1])); m["system"]["administrator"] = False; json.dum
     expect 1 "remove a device that refuses" "" "refused \(restart needed\)"
     ctl remove F:
     expect 1 "remove the system disk without --force-system" "" "force-system"
+    # A disk a program holds open: the refusal names the program.
+    held=$here/../../tools/machines/held-disks.json
+    [ -n "$emulator" ] && held=$(winepath -w "$held" 2>/dev/null)
+    ZELSIM_MACHINE=$held ctl remove E:
+    expect 1 "remove a disk a program holds open" "" '^  notepad\.exe \(1234\)$'
     ctl remove PhysicalDrive2 --force-system
     expect 0 "remove the system disk by its number, forced" $'^removed 1\tF:G:'
     ctl remove 2
