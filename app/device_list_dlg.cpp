@@ -149,12 +149,9 @@ void CDeviceListDlg::OnOK() {
     // The row must still be that device before the question and after it, whose message
     // loop may have run a rebuild.
     const bool go = app.StillShows(index, shown) && app.ConfirmRemoval(progress) && app.StillShows(index, shown);
-    // Held for the whole removal so that its own broadcasts rebuild nothing. While another
-    // program removes a device, nothing is removed and the user is told.
-    bool heldElsewhere = false;
-    if (go) app.removeMarker = AcquireMarker(kRemoveMarker, &heldElsewhere);
-    if (go && heldElsewhere) {
-        app.ShowMessage(IDS_REMOVAL_BUSY, kMbIconInformation);
+    // Held for the whole removal so that its own broadcasts rebuild nothing; another
+    // program's removal is waited for first.
+    if (go && !app.TakeRemovalMarker()) {
         RefillIfChanged();
     } else if (go) {
         app.RunRemoval(progress);

@@ -1,5 +1,6 @@
 // The removal request: confirm a system disk, run the progress window, tell the outcome.
 #include "holders_text.h"
+#include "markers.h"
 #include "remove_progress_dlg.h"
 #include "zelsata_app.h"
 
@@ -67,6 +68,23 @@ bool CZelSATAApp::WaitForRemoval(std::uint32_t milliseconds) {
         return static_cast<CRemoveProgressDlg*>(progress)->Result().load() != kRemovalRunning;
     };
     return pumpMessagesUntil(outcomeKnown, activeRemoval_, milliseconds);
+}
+
+} // namespace zel::app
+
+namespace zel::app {
+
+bool CZelSATAApp::TakeRemovalMarker() {
+    const auto taken = [](void* self) {
+        MutexHandle& marker = static_cast<CZelSATAApp*>(self)->removeMarker;
+        if (marker) return true; // taken at an earlier look
+        bool heldElsewhere = false;
+        marker = AcquireMarker(kRemoveMarker, &heldElsewhere);
+        return !heldElsewhere;
+    };
+    if (taken(this) || pumpMessagesUntil(taken, this, kOtherRemovalWaitMilliseconds)) return true;
+    ShowMessage(IDS_REMOVAL_BUSY, kMbIconInformation);
+    return false;
 }
 
 } // namespace zel::app

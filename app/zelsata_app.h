@@ -33,6 +33,9 @@ inline constexpr std::uint32_t WM_INVENTORY_CHANGED = platform::kWmUser + 0xE4;
 // A needed library (search or download library) cannot be used.
 inline constexpr std::uint32_t IDS_LIBRARY_MISSING = 5000;
 
+// How long a removal asked for waits for another program's removal to end.
+inline constexpr std::uint32_t kOtherRemovalWaitMilliseconds = 30000;
+
 class CZelSATAApp {
 public:
     CZelSATAApp();
@@ -72,6 +75,11 @@ public:
     bool ConfirmRemoval(const CRemoveProgressDlg& progress) const;
     int RunRemoval(CRemoveProgressDlg& progress);
 
+    // Takes the removal marker for a removal of this program. While another program (the
+    // command line) holds it, waits for that removal as the command line waits for ours,
+    // with the messages flowing, at most kOtherRemovalWaitMilliseconds; then tells the user
+    // and answers false. A marker that cannot be made at all stops nothing.
+    bool TakeRemovalMarker();
     // Whether a removal's progress window is up: its worker may be waiting for this thread
     // to answer Windows' question about the device, so nothing may close the program now.
     bool RemovalRunning() const { return activeRemoval_ != nullptr; }

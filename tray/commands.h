@@ -44,6 +44,5 @@ inline constexpr std::uint32_t IDS_TRAY_TIP = 5;
 inline constexpr std::uint32_t IDS_ASK_CHECK_FOR_UPDATE = 29;
 inline constexpr std::uint32_t IDS_WEB_ADDRESS = 30;
 inline constexpr std::uint32_t IDS_RESCAN_LABEL = 31;
-inline constexpr std::uint32_t IDS_ANOTHER_REMOVAL = 5011;
 
 } // namespace zel::tray

@@ -252,14 +252,9 @@ void CMainFrame::OnDeviceChange(std::uintptr_t event) {
 void CMainFrame::OnDeviceItem(int index) {
     CZelSATAApp& app = theApp();
     app.SetBusy(1);
-    // Held for the whole removal, so the broadcasts it causes are ignored. While another
-    // program (the command line) removes a device, nothing is removed: the user is told,
-    // and the message loop never waits for the other removal. A marker that cannot be
-    // made at all does not stop the removal.
-    bool heldElsewhere = false;
-    app.removeMarker = app::AcquireMarker(app::kRemoveMarker, &heldElsewhere);
-    if (heldElsewhere) {
-        app.ShowMessage(IDS_ANOTHER_REMOVAL, kMbIconInformation);
+    // Held for the whole removal, so the broadcasts it causes are ignored; another
+    // program's removal is waited for first.
+    if (!app.TakeRemovalMarker()) {
         app.SetBusy(0);
         return;
     }

@@ -11,11 +11,14 @@
 
 #include "../windows/card_devices.h"
 
+#include <zel/platform/thread.h>
 #include <zel/sim/dialog.h>
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -167,41 +170,75 @@ TEST_F(Menus, ChoosingADeviceRemovesItAndOneRebuildFollows) {
     EXPECT_EQ(sim::trayIcons().size(), 1u) << "devices remain: the icon stays";
 }
 
+// The other side of the marker for the test below: another program's removal, which ends
+// once the tray program has started waiting for it (its second look at the marker).
+struct OtherRemoval {
+    platform::MutexHandle marker;
+    std::uint64_t looksBefore = 0;
+};
+
+std::uint32_t endOtherRemovalOnceWaitedFor(void* argument) {
+    auto& other = *static_cast<OtherRemoval*>(argument);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (sim::calls(sim::Op::createMutex) < other.looksBefore + 2 && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    app::ReleaseMarker(other.marker);
+    return 0;
+}
+
 // The command line holds the removal marker while it removes: a device chosen from the menu
-// meanwhile is not removed, and the user is told; the command line, for its part, waits a
-// bounded time for the tray program's removal and gives up without removing.
+// meanwhile waits for that removal, with the messages flowing, and is removed after it; a
+// removal that does not end in time removes nothing, and the user is told. The command
+// line, for its part, waits a bounded time for the tray program's removal and gives up
+// without removing.
 TEST_F(Menus, OneRemovalAtATimeBetweenTheTrayAndTheCommandLine) {
     start(sim::defaultMachine());
     sim::advanceTime(1000);
     sim::pumpMessages();
+    {
+        OtherRemoval other{app::AcquireMarker(app::kRemoveMarker), 0};
+        ASSERT_TRUE(other.marker);
+        other.looksBefore = sim::calls(sim::Op::createMutex);
+        platform::WorkerThread worker = platform::WorkerThread::start(endOtherRemovalOnceWaitedFor, &other);
+        sim::chooseMenuCommands({IDM_DEVICE_FIRST});
+        click(0x201);
+        sim::pumpMessages();
+        worker.join();
+        EXPECT_FALSE(platform::DeviceHandle::openForQuery("\\\\.\\E:")) << "removed after the other removal";
+        ASSERT_EQ(sim::messageBoxes().size(), 1u);
+        EXPECT_EQ(sim::messageBoxes()[0].text, str(17));
+        EXPECT_EQ(app_->inventory().count(), 2);
+    }
+
     platform::MutexHandle other = app::AcquireMarker(app::kRemoveMarker);
     ASSERT_TRUE(other);
-
+    const std::uint64_t startedAt = sim::now();
     sim::chooseMenuCommands({IDM_DEVICE_FIRST});
     click(0x201);
     sim::pumpMessages();
     const auto boxes = sim::messageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, str(5011));
-    EXPECT_TRUE(sim::dialogRuns().empty()) << "no removal started";
-    EXPECT_TRUE(platform::DeviceHandle::openForQuery("\\\\.\\E:"));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, str(5015));
+    EXPECT_GE(sim::now() - startedAt, app::kOtherRemovalWaitMilliseconds) << "waited before giving up";
+    EXPECT_EQ(sim::dialogRuns().size(), 1u) << "no second removal started";
+    EXPECT_TRUE(platform::DeviceHandle::openForQuery("\\\\.\\F:"));
     EXPECT_EQ(app_->GetBusy(), 0);
 
-    const char* remove[] = {"remove", "E:"};
+    const char* remove[] = {"remove", "F:", "--force-system"};
     std::FILE* sink = std::tmpfile();
     ASSERT_NE(sink, nullptr);
     sim::resetCalls();
-    EXPECT_EQ(ctl::run(2, remove, sink, sink), ctl::kExitRefused);
+    EXPECT_EQ(ctl::run(3, remove, sink, sink), ctl::kExitRefused);
     EXPECT_GE(sim::sleptMilliseconds(), ctl::kMarkerWaitMilliseconds) << "waited before giving up";
     EXPECT_LT(sim::sleptMilliseconds(), 2 * ctl::kMarkerWaitMilliseconds) << "but not for ever";
-    EXPECT_TRUE(platform::DeviceHandle::openForQuery("\\\\.\\E:"));
+    EXPECT_TRUE(platform::DeviceHandle::openForQuery("\\\\.\\F:"));
 
     app::ReleaseMarker(other);
-    EXPECT_EQ(ctl::run(2, remove, sink, sink), ctl::kExitDone);
-    EXPECT_FALSE(platform::DeviceHandle::openForQuery("\\\\.\\E:"));
+    EXPECT_EQ(ctl::run(3, remove, sink, sink), ctl::kExitDone);
+    EXPECT_FALSE(platform::DeviceHandle::openForQuery("\\\\.\\F:"));
     EXPECT_FALSE(sim::mutexExists("Global\\ZelDeviceRemove")) << "given back";
     sim::pumpMessages();
-    EXPECT_EQ(app_->inventory().count(), 2) << "the tray program follows the command line's removal";
+    EXPECT_EQ(app_->inventory().count(), 1) << "the tray program follows the command line's removal";
     std::fclose(sink);
 }
 

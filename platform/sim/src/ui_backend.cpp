@@ -237,7 +237,8 @@ bool pumpMessagesUntil(bool (*done)(void* context), void* context, std::uint32_t
             continue;
         }
         if (!sim::detail::waitForWorkersOrPost(patience, postedBefore)) return false;
-        if (sim::detail::postedSoFar() != postedBefore || done(context)) continue;
+        if (done(context)) return true;
+        if (sim::detail::postedSoFar() != postedBefore) continue;
         std::uint64_t wait = 0;
         {
             std::lock_guard lock(ui().mutex);
