@@ -78,25 +78,6 @@ std::string letters(const InventoryEntry& entry) {
     return text;
 }
 
-// A JSON string of ANSI bytes; bytes outside printable ASCII as \u00XX, so that no code
-// page is assumed.
-std::string quoted(std::string_view text) {
-    std::string out = "\"";
-    for (const unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c > 0x7E) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
 void printList(const DeviceList& list, bool json, std::FILE* out) {
     const int count = list.inventory.count();
     if (json) std::fputs("[", out);
@@ -108,14 +89,14 @@ void printList(const DeviceList& list, bool json, std::FILE* out) {
             std::string lettersJson = "[";
             for (const char letter : fieldText(entry.driveLetters)) {
                 if (lettersJson.size() > 1) lettersJson += ',';
-                lettersJson += quoted(std::string(1, letter) + ':');
+                lettersJson += jsonQuoted(std::string(1, letter) + ':');
             }
             lettersJson += ']';
             std::fprintf(out,
                          "%s\n  {\"index\": %d, \"letters\": %s, \"name\": %s, \"kind\": \"%s\", \"host\": %s, "
                          "\"systemDisk\": %s}",
-                         i == 0 ? "" : ",", i, lettersJson.c_str(), quoted(fieldText(entry.driveName)).c_str(), kind,
-                         quoted(fieldText(details.hostDescription)).c_str(), entry.systemDisk == 1 ? "true" : "false");
+                         i == 0 ? "" : ",", i, lettersJson.c_str(), jsonQuoted(fieldText(entry.driveName)).c_str(), kind,
+                         jsonQuoted(fieldText(details.hostDescription)).c_str(), entry.systemDisk == 1 ? "true" : "false");
         } else {
             const std::string shown = letters(entry);
             std::fprintf(out, "%d\t%s\t%s\t%.*s\t%.*s%s\n", i, shown.empty() ? "-" : shown.c_str(), kind,

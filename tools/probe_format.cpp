@@ -1,5 +1,7 @@
 #include "probe_format.h"
 
+#include <zel/text.h>
+
 #include <cstring>
 #include <string>
 
@@ -19,25 +21,6 @@ const char* driveTypeName(std::uint8_t type) {
     case 0: return "no letter";
     default: return "other";
     }
-}
-
-// JSON string of ANSI bytes; bytes above 0x7F are kept as \u00XX so that no
-// code page is assumed.
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c > 0x7E) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
 }
 
 } // namespace
@@ -79,19 +62,19 @@ void printJson(std::FILE* out, const SearchResult& r) {
                           "\"parentHardwareId\": %s, \"grandparentHardwareId\": %s, "
                           "\"deviceDescription\": %s, \"hardwareId\": %s, \"instanceSuffix\": %s, "
                           "\"pdoName\": %s}",
-                     i == 0 ? "" : ",", d.deviceNumber, d.driveType, quoted(field(d.devicePath)).c_str(),
-                     quoted(field(d.driveLetters)).c_str(), quoted(field(d.friendlyName)).c_str(),
-                     quoted(field(d.hostDescription)).c_str(), quoted(field(d.parentHardwareId)).c_str(),
-                     quoted(field(d.grandparentHardwareId)).c_str(), quoted(field(d.deviceDescription)).c_str(),
-                     quoted(field(d.hardwareId)).c_str(), quoted(field(d.instanceSuffix)).c_str(),
-                     quoted(field(d.pdoName)).c_str());
+                     i == 0 ? "" : ",", d.deviceNumber, d.driveType, jsonQuoted(field(d.devicePath)).c_str(),
+                     jsonQuoted(field(d.driveLetters)).c_str(), jsonQuoted(field(d.friendlyName)).c_str(),
+                     jsonQuoted(field(d.hostDescription)).c_str(), jsonQuoted(field(d.parentHardwareId)).c_str(),
+                     jsonQuoted(field(d.grandparentHardwareId)).c_str(), jsonQuoted(field(d.deviceDescription)).c_str(),
+                     jsonQuoted(field(d.hardwareId)).c_str(), jsonQuoted(field(d.instanceSuffix)).c_str(),
+                     jsonQuoted(field(d.pdoName)).c_str());
     }
     std::fprintf(out, "%s],\n  \"hosts\": [", r.devices.empty() ? "" : "\n  ");
     for (std::size_t i = 0; i < r.hosts.size(); ++i) {
         const HostRecord& h = r.hosts[i];
         std::fprintf(out, "%s\n    {\"hardwareId\": %s, \"description\": %s, \"pdoName\": %s}", i == 0 ? "" : ",",
-                     quoted(field(h.hardwareId)).c_str(), quoted(field(h.description)).c_str(),
-                     quoted(field(h.pdoName)).c_str());
+                     jsonQuoted(field(h.hardwareId)).c_str(), jsonQuoted(field(h.description)).c_str(),
+                     jsonQuoted(field(h.pdoName)).c_str());
     }
     std::fprintf(out, "%s]\n}\n", r.hosts.empty() ? "" : "\n  ");
 }

@@ -1,6 +1,6 @@
 #pragma once
 // ANSI text helpers: case-insensitive comparisons as the Windows
-// C runtime makes them (ASCII letters only) and copies cut to fixed-size fields.
+// C runtime makes them (ASCII letters only), copies cut to fixed-size fields, JSON strings.
 
 #include <cstddef>
 #include <cstring>
@@ -44,6 +44,26 @@ void copyToField(char (&field)[N], std::string_view text) {
 template <std::size_t N, std::size_t M>
 void copyToField(char (&field)[N], const char (&source)[M]) {
     copyToField(field, std::string_view(source, strnlen(source, M)));
+}
+
+// A JSON string of ANSI bytes: quotes and backslashes escaped, and every byte outside
+// printable ASCII as \u00XX, so that no code page is assumed.
+inline std::string jsonQuoted(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out = "\"";
+    for (const unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c > 0x7E) {
+            out += "\\u00";
+            out += kHex[c >> 4];
+            out += kHex[c & 0xF];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
 }
 
 } // namespace zel
